@@ -260,9 +260,14 @@ std::string DayMonthYearLocaleDir() {
   std::string path = (fs::temp_directory_path() / "jftest-locales").string();
   std::string locale = path + "/en_GB.UTF-8";
   if (!FileExists(locale + "/LC_TIME")) {
+    // Built aside and renamed into place, so tests running side by side never see a half-built locale.
     fs::create_directories(path);
-    std::string command = "localedef -i en_GB -f UTF-8 " + locale + " >/dev/null 2>&1";
+    std::string staging = locale + ".build." + std::to_string(::getpid());
+    std::string command = "localedef -i en_GB -f UTF-8 " + staging + " >/dev/null 2>&1";
     (void)std::system(command.c_str());
+    std::error_code ec;
+    fs::rename(staging, locale, ec);
+    fs::remove_all(staging, ec);
   }
   if (FileExists(locale + "/LC_TIME")) dir = path;
   return dir;
