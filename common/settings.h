@@ -23,7 +23,8 @@ class ProfileDocument {
   ProfileDocument() = default;
   explicit ProfileDocument(const std::string& bytes);
 
-  // Reads the file (ProfileFilePath applied). A missing or unreadable file gives an empty document and false.
+  // Reads the file (ProfileFilePath applied). A missing file gives an empty document; false (and an empty
+  // document) only when the file exists but cannot be read, so that a caller never writes over it.
   bool Load(const std::string& file_name);
   // Writes the document to the file, replacing it whole; creates the configuration folder for a bare name.
   // False when the file cannot be written (a read-only file among them); the file is then unchanged.
@@ -52,11 +53,14 @@ class ProfileDocument {
  private:
   struct Line {
     std::string text;  // without its line end
-    std::string end;   // "\r\n", "\n", or (last line only) ""
+    std::string end;   // "\r\n" or "\n"; the last line may also end in "\r" or nothing
   };
-  // Index range [begin, end) of a section's lines after its heading; heading index in *heading.
+  // The first section named section at or after line from: its heading line and the end of its lines.
   bool FindSection(const std::string& section, size_t from, size_t* heading, size_t* end) const;
+  // The first entry line of key among lines [begin, end).
   bool FindKey(size_t begin, size_t end, const std::string& key, size_t* index) const;
+  // Gives the line before position index a line end, so that a line can be put after it.
+  void EndLineBefore(size_t index);
 
   std::vector<Line> lines_;
   bool modified_ = false;

@@ -10,22 +10,18 @@ namespace jf {
 
 namespace {
 
-// The user's locale from the environment, without changing the process's own locale (number formatting and
-// character classes elsewhere stay in the C locale). Falls back to the C locale when the environment names none
-// that exists.
-locale_t UserLocale() {
-  static locale_t user = [] {
-    locale_t l = newlocale(LC_ALL_MASK, "", static_cast<locale_t>(nullptr));
-    if (l == static_cast<locale_t>(nullptr)) l = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return l;
-  }();
-  return user;
-}
-
+// Reads one item of the user's locale as the environment names it (LC_ALL, LC_TIME, LANG, LOCPATH), without
+// changing the process's own locale, so number formatting and character classes elsewhere stay in the C locale.
+// Falls back to the C locale when the environment names none that exists.
 std::string LangInfo(nl_item item) {
-  const locale_t l = UserLocale();
-  const char* text = l == static_cast<locale_t>(nullptr) ? nl_langinfo(item) : nl_langinfo_l(item, l);
-  return text == nullptr ? std::string() : std::string(text);
+  const locale_t none = static_cast<locale_t>(nullptr);
+  locale_t user = newlocale(LC_ALL_MASK, "", none);
+  if (user == none) user = newlocale(LC_ALL_MASK, "C", none);
+  if (user == none) return std::string();
+  const char* text = nl_langinfo_l(item, user);
+  std::string result = text == nullptr ? std::string() : std::string(text);
+  freelocale(user);
+  return result;
 }
 
 }  // namespace
