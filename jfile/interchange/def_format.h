@@ -51,6 +51,10 @@ std::string SubstituteLineFeeds(std::string value);
 // Every substitute byte of value turned back into a line feed.
 std::string RestoreLineFeeds(std::string value);
 
+// A value as a DEF line can hold it: line feeds become the substitute byte and carriage returns are dropped,
+// so a multi-line value is neither lost nor able to break the file's lines.
+std::string DefValueText(std::string value);
+
 // The CSV name of an export: name with the extension CSV added when it has none.
 std::string ExportCsvName(const std::string& name);
 // The DEF name of an export: name with its extension replaced by DEF.

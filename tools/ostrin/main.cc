@@ -1,0 +1,136 @@
+// Ostrin: converts JFile databases into a CSV file plus a DEF file.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/command_line.h"
+#include "common/errors.h"
+#include "common/file_names.h"
+#include "common/file_system.h"
+#include "common/tool_main.h"
+#include "jfile/container/output_guard.h"
+#include "jfile/container/pdb_file.h"
+#include "jfile/interchange/csv_export.h"
+#include "jfile/interchange/def_format.h"
+#include "platform/file_io.h"
+#include "platform/std_output.h"
+#include "tools/ostrin/my_jfile.h"
+
+namespace jf {
+namespace {
+
+const ToolInfo kInfo = {
+    "ostrin",
+    "Ostrin/32 1.34",
+    {
+        "Calling syntax:",
+        "  Ostrin <InpName> [<OutName>]",
+        "",
+        "Default file type for <InpName> is .PDB",
+        "Default file type for <OutName> is .CSV",
+        "",
+        "Default directory for <OutName> is same as <InpName>",
+        "",
+        "<InpName> can contain wild cards. If so, <OutName> must either be omitted, or",
+        "a star (to specify \"omitted\"), or specify an existing directory.",
+        "",
+        "In addition to the <OutName>, there will also be created a .DEF file with the",
+        "same name as <OutName> which contains definitions from the .PDB file which are",
+        "unsuitable to save in a .CSV file.",
+    }};
+
+constexpr int kMaxPositional = 2;
+constexpr int kExitNoSuchFile = 2;
+constexpr char kInputExtension[] = "PDB";
+constexpr char kOutputExtension[] = "CSV";
+constexpr char kOmitted[] = "*";
+constexpr char kErrorMark[] = " <- Error: ";
+
+// The type and creator of a JFile database, as they stand at the header's type offset.
+const std::vector<std::string> kJFileSignatures = {"JfD5JFi5", "JfDbJFil", "JfDbJBas"};
+constexpr size_t kSignatureSize = 8;
+
+// False only when the file could be read and its type and creator are not those of a JFile database.
+bool MayBeJFileDatabase(const std::string& name) {
+  std::string bytes;
+  try {
+    bytes = ReadWholeFile(name, FileOpenMode::kReadOnly);
+  } catch (const EError&) {
+    return true;  // let the load report why the file cannot be read
+  }
+  if (bytes.size() < pdb_layout::kTypeOffset + kSignatureSize) return true;
+  const std::string signature = bytes.substr(pdb_layout::kTypeOffset, kSignatureSize);
+  for (const std::string& known : kJFileSignatures) {
+    if (signature == known) return true;
+  }
+  return false;
+}
+
+// The CSV name for input: OutName, or the input's folder when it is omitted; a folder gets the input's name.
+std::string OutputName(const std::string& input) {
+  std::string out = Arg(2);
+  if (out.empty() || out == kOmitted) out = FilePathPart(input);
+  if (FileNamePart(out).empty()) out = ForceExtension(out + FileNamePart(input), kOutputExtension);
+  return FullFileName(DefaultExtension(out, kOutputExtension));
+}
+
+// Why the export's files may not be written at out (an existing Palm database there); empty when they may.
+std::string OutputProblem(const std::string& out) {
+  std::string problem = OutputRefusal(ExportCsvName(out), OutputKind::kText);
+  if (problem.empty()) problem = OutputRefusal(ExportDefName(out), OutputKind::kText);
+  return problem;
+}
+
+void ConvertFile(const std::string& input) {
+  Out("Parsing " + input);
+  MyJFILE db;
+  try {
+    db.OpenFile(input);
+  } catch (const EError& error) {
+    OutLine(kErrorMark + std::string(error.what()));
+    OutLine();
+    return;
+  }
+  const std::string out = OutputName(input);
+  if (std::string problem = OutputProblem(out); !problem.empty()) {
+    OutLine(kErrorMark + problem);
+    OutLine();
+    return;
+  }
+  OutLine();
+  std::vector<int32_t> selection;
+  for (int i = 1; i <= db.GetFieldCount(); ++i) selection.push_back(i);
+  ExportCSV(db, selection, out);
+  OutLine();
+}
+
+int Run() {
+  PrintBanner(kInfo);
+  if (TooManyArguments(kMaxPositional)) return kExitTooManyArguments;
+  std::string name = Arg(1);
+  if (name.empty()) {
+    PrintUsage(kInfo);
+    return 0;
+  }
+  if (FilePathPart(name).empty()) name = CurrentDirOf(CurrentDrive()) + name;
+  name = FullFileName(DefaultExtension(name, kInputExtension));
+  const bool wildcards = HasWildcards(name);
+  if (!FileIsPresent(name)) {
+    OutLine(NoSuchFileLine(name));
+    return kExitNoSuchFile;
+  }
+  // Databases are only read: a read-only database still converts, and none is ever written.
+  SetDefaultFileOpenMode(FileOpenMode::kReadOnly);
+  for (const FoundFile& match : FindFiles(name, kReadOnlyFiles)) {
+    const std::string input = FilePathPart(name) + match.name;
+    if (wildcards && !MayBeJFileDatabase(input)) continue;
+    ConvertFile(input);
+  }
+  OutLine("Done.");
+  return 0;
+}
+
+}  // namespace
+}  // namespace jf
+
+int main(int argc, char** argv) { return jf::RunTool(jf::kInfo, argc, argv, jf::Run); }
