@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "common/errors.h"
 #include "platform/clock.h"
+#include "platform/locale.h"
 
 namespace jf {
 namespace {
@@ -254,6 +257,25 @@ TEST_F(DatesTest, FormatLetters) {
       {"ddd MMM", DateTimeParts{2003, 13, 40, 0, 0, 0}, " 13"},
   };
   for (const Case& c : cases) EXPECT_EQ(FormatDateTime(c.format, c.parts), c.expected) << c.format;
+}
+
+// The locale's formats, once translated, print what the C library's strftime prints for them (C locale).
+TEST_F(DatesTest, TranslatedLocaleFormatsRenderLikeStrftime) {
+  std::tm tm{};
+  tm.tm_year = 2003 - 1900;
+  tm.tm_mon = 2;
+  tm.tm_mday = 7;
+  tm.tm_hour = 14;
+  tm.tm_min = 5;
+  tm.tm_sec = 9;
+  tm.tm_wday = 5;
+  const DateTimeParts p{2003, 3, 7, 14, 5, 9};
+  for (const char* f : {"%d/%m/%Y", "%d.%m.%Y", "%m/%d/%Y", "%H:%M:%S", "%I:%M:%S %p", "%r", "%T", "%F",
+                        "%a %d %b %Y", "%A, %B %d", "%H h %M"}) {
+    char expected[64];
+    ASSERT_GT(std::strftime(expected, sizeof expected, f, &tm), 0u);
+    EXPECT_EQ(FormatDateTime(TranslateStrftimeFormat(f), p), expected) << f;
+  }
 }
 
 TEST_F(DatesTest, ParseDayMonthYear) {
