@@ -26,13 +26,14 @@ constexpr int kPresetCount = 5;
 // gives an empty text; writing outside it is ignored.
 class TDATA {
  public:
-  explicit TDATA(int capacity = kMaxFields) : values_(static_cast<size_t>(capacity)) {}
+  explicit TDATA(int capacity = kMaxFields) : capacity_(capacity < 0 ? 0 : capacity) {}
   const std::string& Get(int i) const;
   void Set(int i, std::string value);
-  int Capacity() const { return static_cast<int>(values_.size()); }
+  int Capacity() const { return capacity_; }
 
  private:
-  std::vector<std::string> values_;
+  int capacity_;
+  std::vector<std::string> values_;  // grows up to the highest index set, so an empty holder takes no room
 };
 
 // A named sort preset: three field numbers (signed 16-bit).
@@ -149,6 +150,23 @@ class TJFILE : public TPalmPilotDB {
   const TAppInfo& Block() const { return *block_; }
 
  private:
+  DataBaseMode DefaultMode() const;
+  // Value lengths kept when reading and when writing records (and texts of the extra data).
+  size_t ReadLimit() const;
+  size_t WriteLimit() const;
+  bool HasPresets() const { return mode_ == DataBaseMode::JF5 || mode_ == DataBaseMode::JF6; }
+  int PopupCapacity() const;
+  // Applies a change to the block and marks the database when the block's bytes changed.
+  template <typename Change>
+  void ChangeBlock(Change change);
+  void ClearExtras();
+  void ReadRecords();
+  void ReadRecord(TDATA& holder, uint32_t offset);
+  void WriteRecords(Stream& stream);
+  void ReadExtraData(Stream& stream);
+  void WriteExtraData(Stream& stream);
+  bool IsMarker(const std::string& text) const;
+
   LibraryGeneration generation_;
   std::unique_ptr<TAppInfo> block_;
   std::vector<std::unique_ptr<TDATA>> records_;       // records_[r - 1]
@@ -159,6 +177,7 @@ class TJFILE : public TPalmPilotDB {
   bool modified_ = false;
   DataBaseMode mode_ = DataBaseMode::JF6;
   int update_depth_ = 0;
+  bool update_changed_ = false;  // a change happened inside BeginUpdate/EndUpdate
   std::string true_text_ = "TRUE";
   std::string false_text_ = "FALSE";
   bool loaded_ = false;
