@@ -20,7 +20,8 @@ function(jf_library name)
     add_executable(${name}_test ${tests})
     target_link_libraries(${name}_test PRIVATE ${name} ${ARG_TEST_DEPS} testing GTest::gtest GTest::gtest_main)
     gtest_discover_tests(${name}_test WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
-      PROPERTIES ENVIRONMENT "JF_BIN_DIR=${CMAKE_BINARY_DIR}/bin;JF_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+      PROPERTIES ENVIRONMENT "JF_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+      ENVIRONMENT_MODIFICATION "JF_SOURCE_DIR=set:${CMAKE_SOURCE_DIR}"
       DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
@@ -45,7 +46,8 @@ function(jf_tool name)
     target_link_libraries(${name}_test PRIVATE ${ARG_DEPS} testing GTest::gtest GTest::gtest_main)
     add_dependencies(${name}_test ${name})
     gtest_discover_tests(${name}_test WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
-      PROPERTIES ENVIRONMENT "JF_BIN_DIR=${CMAKE_BINARY_DIR}/bin;JF_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+      PROPERTIES ENVIRONMENT "JF_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+      ENVIRONMENT_MODIFICATION "JF_SOURCE_DIR=set:${CMAKE_SOURCE_DIR}"
       DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
