@@ -10,17 +10,17 @@ namespace jf {
 
 namespace {
 
-// Reads one item of the user's locale as the environment names it (LC_ALL, LC_TIME, LANG, LOCPATH), without
-// changing the process's own locale, so number formatting and character classes elsewhere stay in the C locale.
-// Falls back to the C locale when the environment names none that exists.
+// Reads one item of the user's locale as the environment names it (LC_ALL, LC_TIME, LANG, LOCPATH). The process's
+// own locale is put back afterwards, so number formatting and character classes elsewhere stay in the C locale.
+// When the environment names no locale that exists, the C locale answers. (setlocale rather than newlocale: the
+// latter leaks its search path when LOCPATH is set.)
 std::string LangInfo(nl_item item) {
-  const locale_t none = static_cast<locale_t>(nullptr);
-  locale_t user = newlocale(LC_ALL_MASK, "", none);
-  if (user == none) user = newlocale(LC_ALL_MASK, "C", none);
-  if (user == none) return std::string();
-  const char* text = nl_langinfo_l(item, user);
+  const char* current = setlocale(LC_ALL, nullptr);
+  const std::string saved = current == nullptr ? "C" : current;
+  setlocale(LC_ALL, "");
+  const char* text = nl_langinfo(item);
   std::string result = text == nullptr ? std::string() : std::string(text);
-  freelocale(user);
+  setlocale(LC_ALL, saved.c_str());
   return result;
 }
 
