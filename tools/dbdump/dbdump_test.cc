@@ -327,6 +327,124 @@ TEST(DbDump, DamagedFiles) {
   EXPECT_EQ(AfterHeader(ReportLines(r)).size(), 4u);  // the empty line and three "Record #" lines
 }
 
+// ---- JFile report ----
+
+// Offsets of the records of a saved database, as the record list holds them.
+std::vector<std::string> RecordOffsets(const std::string& path) {
+  TPalmPilotDB db;
+  db.OpenFile(path);
+  std::vector<std::string> offsets;
+  for (int r = 1; r <= db.Header().record_count; ++r) offsets.push_back(Hex8(db.RecordOffset(r)));
+  return offsets;
+}
+
+// Four fields (a BOOLEAN with a short name, a LIST with a popup list), two records with a multi-line value,
+// non-ASCII Windows-1252 text and a carriage return.
+void WritePeople(const std::string& path) {
+  TJFILE db;
+  db.CreateNew(path);
+  db.SetFieldCount(4);
+  db.SetFieldName("Name", 1);
+  db.SetFieldType(field_type::kString, 1);
+  db.SetFieldName("Ok", 2);
+  db.SetFieldType(field_type::kBoolean, 2);
+  db.SetFieldName("Color", 3);
+  db.SetFieldType(field_type::kList, 3);
+  db.SetPopupValue("Red", 1, 3);
+  db.SetPopupValue("Gr\xFCn", 2, 3);
+  db.SetFieldName("Notes", 4);
+  db.SetFieldType(field_type::kString, 4);
+  db.SetRecordCount(2);
+  db.SetFieldValue("Ann", 1, 1);
+  db.SetFieldValue("TRUE", 2, 1);
+  db.SetFieldValue("Red", 3, 1);
+  db.SetFieldValue("line1\nline2", 4, 1);
+  db.SetFieldValue("Bj\xF6rn Borg", 1, 2);
+  db.SetFieldValue("FALSE", 2, 2);
+  db.SetFieldValue("Gr\xFCn", 3, 2);
+  db.SetFieldValue("tab\there\rx", 4, 2);
+  db.SaveAs("People");
+}
+
+TEST(DbDump, JFileReport) {
+  TempDir dir;
+  WritePeople(dir.File("people.pdb"));
+  std::vector<std::string> offsets = RecordOffsets(dir.File("people.pdb"));
+  ASSERT_EQ(offsets.size(), 2u);
+  struct Case {
+    std::string locale;
+    std::string row1;  // the cells of each record after the offset
+    std::string row2;
+  } cases[] = {
+      // Code page 850: ö is 0x94, ü 0x81, the line feed 0xCF.
+      {"C", " Ann        TRUE  Red   line1\xCFline2", " Bj\x94rn Borg FALSE Gr\x81n  tab\there\rx"},
+      {"C.UTF-8", " Ann        TRUE  Red   line1¤line2", " Björn Borg FALSE Grün  tab\there\rx"},
+  };
+  for (const Case& c : cases) {
+    RunResult r = Dump(dir, {"people"}, c.locale);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    std::vector<std::string> lines = ReportLines(r);
+    ASSERT_GE(lines.size(), 14u);
+    EXPECT_EQ(lines[0], "DataBase Name    : People");
+    EXPECT_EQ(lines[9], "DataBase ID      : 3544664A JfD5");
+    EXPECT_EQ(lines[10], "Application ID   : 3569464A JFi5");
+    EXPECT_EQ(lines[13], "Records          : 2");
+    std::vector<std::string> expected = {
+        "Category         : 0",
+        "Read/Only        : FALSE",
+        "",
+        "Field  1 (Name)  is of type STRING",
+        "Field  2 (Ok)    is of type BOOLEAN",
+        "Field  3 (Color) is of type LIST",
+        "Field  4 (Notes) is of type STRING",
+        "",
+        "Field  3 (Color) PopUp List: Red Gr\xFCn",
+        "",
+        "Rec#  Offset  Name       Ok    Color Notes",
+        "0001 " + offsets[0] + c.row1,
+        "0002 " + offsets[1] + c.row2,
+    };
+    EXPECT_EQ(AfterHeader(lines), expected) << c.locale;
+  }
+
+  // Raw: the records as hex dumps, no JFile sections.
+  RunResult raw = Dump(dir, {"people.pdb", "/I-"});
+  ASSERT_EQ(raw.exit_code, 0) << raw.err;
+  std::vector<std::string> lines = AfterHeader(ReportLines(raw));
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "");
+  EXPECT_EQ(lines[1], "Record #0001 at offset " + offsets[0]);
+  EXPECT_EQ(lines[2].substr(0, 6), "0000  ");
+  EXPECT_EQ(raw.out.find("Category"), std::string::npos);
+}
+
+TEST(DbDump, JFileWithoutFields) {
+  TempDir dir;
+  {
+    TJFILE db;
+    db.CreateNew(dir.File("empty.pdb"));
+    db.SetFieldCount(0);
+    db.SetRecordCount(2);
+    db.SetCategory(3);
+    db.SetReadOnly(true);
+    db.SaveAs("Empty");
+  }
+  std::vector<std::string> offsets = RecordOffsets(dir.File("empty.pdb"));
+  ASSERT_EQ(offsets.size(), 2u);
+  RunResult r = Dump(dir, {"empty"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  std::vector<std::string> expected = {
+      "Category         : 3",
+      "Read/Only        : TRUE",
+      "",
+      "",
+      "Rec#  Offset ",
+      "0001 " + offsets[0],
+      "0002 " + offsets[1],
+  };
+  EXPECT_EQ(AfterHeader(ReportLines(r)), expected);
+}
+
 // ---- The device corpus against the independent reader ----
 
 // Each record's bytes back from the hex dump lines that follow each "Record #" line.
