@@ -118,6 +118,12 @@ TEST_F(DatesTest, SecondCountsFromTheEpochYear) {
   }
   EXPECT_EQ(EpochYear(), 1970);
 
+  // Only two-digit years are expanded: a year before 1900 counted from an earlier epoch stays itself.
+  {
+    EpochYearScope early(1800);
+    EXPECT_EQ(SecondsToParts(SecondsSinceEpoch(1850, 6, 1, 0, 0, 0)).year, 1850);
+  }
+
   // Wraps at 2^32 rather than failing.
   EXPECT_EQ(SecondsSinceEpoch(2106, 2, 7, 6, 28, 16), 0u);
 }
