@@ -239,5 +239,31 @@ TEST(OstrinTest, ShellExpandedWildcardLeavesTheSecondDatabaseAlone) {
   EXPECT_EQ(ReadFileBytes(dir.File("c.DEF")), b_before);
 }
 
+TEST(OstrinTest, DatesFollowTheLocale) {
+  TempDir dir;
+  {
+    TJFILE db;
+    db.CreateNew(dir.File("d.pdb"));
+    db.SetFieldCount(1);
+    db.SetFieldName("When", 1);
+    db.SetFieldType(field_type::kDate, 1);
+    db.SetRecordCount(1);
+    db.SetFieldValue("3/7/02", 1, 1);
+    db.SaveAs("Dates");
+  }
+  RunResult r = Ostrin({"d"}, dir.path());
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(dir.File("d.CSV")), "\"When\"\r\n\"07 Mar 2002\"\r\n");
+
+  const std::string locales = testing::DayMonthYearLocaleDir();
+  if (locales.empty()) GTEST_SKIP() << "no day/month/year locale";
+  RunOptions options;
+  options.cwd = dir.path();
+  options.env = {{"LOCPATH", locales}, {"LC_ALL", "en_GB.UTF-8"}};
+  r = RunProgram(testing::ToolPath("ostrin"), {"d"}, options);
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(dir.File("d.CSV")), "\"When\"\r\n\"03 Jul 2002\"\r\n");
+}
+
 }  // namespace
 }  // namespace jf
