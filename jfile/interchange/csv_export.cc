@@ -67,7 +67,8 @@ std::string ExportDate(const std::string& value, const DateSample& sample) {
   const int slash2 = CharPosFrom(value, '/', slash1 + 1);
   if (slash2 == 0) return value;
   const int32_t first = TextToInteger(value.substr(0, static_cast<size_t>(slash1 - 1)));
-  const int32_t second = TextToInteger(value.substr(static_cast<size_t>(slash1), static_cast<size_t>(slash2 - slash1 - 1)));
+  const int32_t second =
+      TextToInteger(value.substr(static_cast<size_t>(slash1), static_cast<size_t>(slash2 - slash1 - 1)));
   const int32_t third = TextToInteger(value.substr(static_cast<size_t>(slash2)));
 
   // The numbers laid out as the sample lays out 31, 12 and 2001, so each part can be read at its place.
@@ -174,7 +175,9 @@ void SetDefKeys(const TJFILE& db, const std::vector<int32_t>& selection, Profile
   for (int k = 1; k <= kPresetCount; ++k) {
     SortPreset preset;
     preset.name = db.GetSortPresetName(k);
-    for (int j = 1; j <= 3; ++j) preset.fields[static_cast<size_t>(j - 1)] = static_cast<int16_t>(db.GetSortPresetField(j, k));
+    for (size_t j = 0; j < preset.fields.size(); ++j) {
+      preset.fields[j] = static_cast<int16_t>(db.GetSortPresetField(static_cast<int>(j) + 1, k));
+    }
     SetKey(def, SortPresetKey(k), FormatSortPreset(preset));
   }
   for (int32_t f : fields) {

@@ -300,7 +300,9 @@ TEST(CsvExportLargeTest, TimeInProportionToSize) {
   const std::string csv = ReadFileBytes(dir.File("big.CSV"));
   const std::string record_line = [] {
     std::string line;
-    for (int i = 1; i <= kMaxFields; ++i) line += std::string(i % 10 == 0 ? "\"07 Mar 2002\"" : "\"value\"") + (i < kMaxFields ? "," : "\r\n");
+    for (int i = 1; i <= kMaxFields; ++i) {
+      line += std::string(i % 10 == 0 ? "\"07 Mar 2002\"" : "\"value\"") + (i < kMaxFields ? "," : "\r\n");
+    }
     return line;
   }();
   const size_t header_size = csv.find("\r\n") + 2;
