@@ -11,7 +11,11 @@ using namespace app_info_layout;
 
 namespace {
 
+constexpr size_t kWordSize = 2;
 constexpr size_t kOptionSize = 4;
+
+// Offset of entry i (from 1) of a table of entries of the given width.
+size_t Entry(size_t table, int i, size_t width) { return table + static_cast<size_t>(i - 1) * width; }
 
 const uint8_t* At(const std::string& bytes, size_t offset) {
   return reinterpret_cast<const uint8_t*>(bytes.data()) + offset;
@@ -45,8 +49,8 @@ void NameSlotToFile(std::string& bytes, size_t offset) {
 }
 
 std::string MemoryForm(std::string bytes, const BlockLayout& layout) {
-  for (int i = 0; i < layout.max_fields; ++i) {
-    TextSlotToMemory(bytes, layout.names + static_cast<size_t>(i) * kNameSlotSize, kMaxNameLength);
+  for (int i = 1; i <= layout.max_fields; ++i) {
+    TextSlotToMemory(bytes, Entry(layout.names, i, kNameSlotSize), kMaxNameLength);
   }
   TextSlotToMemory(bytes, layout.find_string, kMaxTextLength);
   TextSlotToMemory(bytes, layout.filter_string, kMaxTextLength);
@@ -80,24 +84,24 @@ void TAppInfo::SetCategory(int value) {
 
 std::string TAppInfo::GetFieldName(int i) const {
   if (!ValidField(i)) return std::string();
-  return SlotText(layout_.names + static_cast<size_t>(i - 1) * kNameSlotSize, kMaxNameLength);
+  return SlotText(Entry(layout_.names, i, kNameSlotSize), kMaxNameLength);
 }
 
 void TAppInfo::SetFieldName(const std::string& name, int i) {
   if (!ValidField(i)) return;
-  size_t offset = layout_.names + static_cast<size_t>(i - 1) * kNameSlotSize;
+  size_t offset = Entry(layout_.names, i, kNameSlotSize);
   image_.replace(offset, kNameSlotSize, kNameSlotSize, '\0');
   SetSlotText(offset, kMaxNameLength, name);
 }
 
 uint16_t TAppInfo::GetFieldType(int i) const {
-  return ValidField(i) ? Word(layout_.types + static_cast<size_t>(i - 1) * 2) : 0;
+  return ValidField(i) ? Word(Entry(layout_.types, i, kWordSize)) : 0;
 }
 
 void TAppInfo::SetFieldType(uint16_t code, int i) {
   if (!ValidField(i)) return;
   if (code == field_type::kIntDate) code = field_type::kDate;
-  SetWord(layout_.types + static_cast<size_t>(i - 1) * 2, code);
+  SetWord(Entry(layout_.types, i, kWordSize), code);
 }
 
 int TAppInfo::GetFieldCount() const { return Word(layout_.field_count); }
@@ -106,20 +110,21 @@ int TAppInfo::GetAppInfoStamp() const { return Word(layout_.stamp); }
 void TAppInfo::SetAppInfoStamp(int v) { SetWord(layout_.stamp, v); }
 
 int TAppInfo::GetFieldWidth(int i) const {
-  return ValidField(i) ? static_cast<int16_t>(Word(layout_.widths + static_cast<size_t>(i - 1) * 2)) : 0;
+  return ValidField(i) ? static_cast<int16_t>(Word(Entry(layout_.widths, i, kWordSize))) : 0;
 }
 
 void TAppInfo::SetFieldWidth(int w, int i) {
-  if (ValidField(i)) SetWord(layout_.widths + static_cast<size_t>(i - 1) * 2, w);
+  if (ValidField(i)) SetWord(Entry(layout_.widths, i, kWordSize), w);
 }
 
 int TAppInfo::ClampedWidth(int i) const {
   if (!ValidField(i)) return 0;
-  return std::min<int>(Word(layout_.widths + static_cast<size_t>(i - 1) * 2), kMaxProWidth);
+  return std::min<int>(Word(Entry(layout_.widths, i, kWordSize)), kMaxProWidth);
 }
 
 void TAppInfo::SetClampedWidth(int w, int i) {
-  if (ValidField(i)) SetWord(layout_.widths + static_cast<size_t>(i - 1) * 2, std::max<int>(kMinProWidth, static_cast<uint16_t>(w)));
+  if (!ValidField(i)) return;
+  SetWord(Entry(layout_.widths, i, kWordSize), std::max<int>(kMinProWidth, static_cast<uint16_t>(w)));
 }
 
 int TAppInfo::GetViewWidth() const { return Word(layout_.view_width); }
@@ -127,11 +132,11 @@ void TAppInfo::SetViewWidth(int v) { SetWord(layout_.view_width, v); }
 
 int TAppInfo::GetSortField(int k) const {
   if (k < 1 || k > kSortFieldCount) return 0;
-  return Word(layout_.sort_fields + static_cast<size_t>(k - 1) * 2);
+  return Word(Entry(layout_.sort_fields, k, kWordSize));
 }
 
 void TAppInfo::SetSortField(int v, int k) {
-  if (k >= 1 && k <= kSortFieldCount) SetWord(layout_.sort_fields + static_cast<size_t>(k - 1) * 2, v);
+  if (k >= 1 && k <= kSortFieldCount) SetWord(Entry(layout_.sort_fields, k, kWordSize), v);
 }
 
 int TAppInfo::GetFindField() const { return Word(layout_.find_field); }
@@ -155,18 +160,20 @@ void TAppInfo::SetPassword(const std::string&) {}
 uint32_t TAppInfo::GetFieldOption(int i, int t) const {
   if (!ValidField(i) || (t != 1 && t != 2)) return 0;
   size_t table = t == 1 ? layout_.options1 : layout_.options2;
-  return GetBig32(At(image_, table + static_cast<size_t>(i - 1) * kOptionSize));
+  return GetBig32(At(image_, Entry(table, i, kOptionSize)));
 }
 
 void TAppInfo::SetFieldOption(uint32_t v, int i, int t) {
   if (!ValidField(i) || (t != 1 && t != 2)) return;
   size_t table = t == 1 ? layout_.options1 : layout_.options2;
-  PutBig32(At(image_, table + static_cast<size_t>(i - 1) * kOptionSize), v);
+  PutBig32(At(image_, Entry(table, i, kOptionSize)), v);
 }
 
 std::string TAppInfo::ToFileForm() const {
   std::string bytes = image_;
-  for (int i = 0; i < layout_.max_fields; ++i) NameSlotToFile(bytes, layout_.names + static_cast<size_t>(i) * kNameSlotSize);
+  for (int i = 1; i <= layout_.max_fields; ++i) {
+    NameSlotToFile(bytes, Entry(layout_.names, i, kNameSlotSize));
+  }
   TextSlotToFile(bytes, layout_.find_string, kMaxTextLength);
   TextSlotToFile(bytes, layout_.filter_string, kMaxTextLength);
   return bytes;
@@ -203,15 +210,15 @@ TAppInfo4UP::TAppInfo4UP() : TAppInfo(kBlock4) {}
 
 uint16_t TAppInfo6::GetFieldType(int i) const {
   uint16_t code = TAppInfo5::GetFieldType(i);
-  if (code == field_type::kDate && GetFieldOption(i, 1) == kIntDateMark) return field_type::kIntDate;
+  if (code == field_type::kDate && GetFieldOption(i, kIntDateTable) == kIntDateMark) return field_type::kIntDate;
   return code;
 }
 
 void TAppInfo6::SetFieldType(uint16_t code, int i) {
   if (code == field_type::kIntDate) {
-    SetFieldOption(kIntDateMark, i, 1);
+    SetFieldOption(kIntDateMark, i, kIntDateTable);
   } else if (code == field_type::kDate && GetFieldType(i) == field_type::kIntDate) {
-    SetFieldOption(0, i, 1);
+    SetFieldOption(0, i, kIntDateTable);
   }
   TAppInfo5::SetFieldType(code, i);
 }

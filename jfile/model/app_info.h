@@ -62,7 +62,8 @@ constexpr uint16_t kFlagReadOnly = 0x0002;
 constexpr int kCategoryShift = 12;
 constexpr uint16_t kCategoryMask = 0x000F;
 constexpr uint16_t kLowTwelveBits = 0x0FFF;
-constexpr uint32_t kIntDateMark = 1;  // options table 1 value that marks a DATE field as INT.DATE (JF6)
+constexpr int kIntDateTable = 1;       // the options table that holds the INT.DATE mark (JF6)
+constexpr uint32_t kIntDateMark = 1;  // the value that marks a DATE field as INT.DATE
 constexpr int kMinProWidth = 20;
 constexpr int kMaxProWidth = 32767;
 }  // namespace app_info_layout

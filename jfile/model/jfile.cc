@@ -149,43 +149,39 @@ void TJFILE::ReadRecords() {
   // Deleted records are dropped, together with their list entries, so entry r stays the entry of record r.
   std::vector<RecordEntry> kept;
   kept.reserve(rec_hdr_.size());
-  for (const RecordEntry& entry : rec_hdr_) {
-    if ((entry.attributes & kRecordDeleted) != 0) continue;
+  for (size_t k = 0; k < rec_hdr_.size(); ++k) {
+    if ((rec_hdr_[k].attributes & kRecordDeleted) != 0) continue;
     auto holder = std::make_unique<TDATA>();
-    ReadRecord(*holder, entry.offset);
+    // A record is read only within its own bytes, up to the next record, so offsets that contradict each other
+    // or the file give empty values and never more data than the file holds.
+    ReadRecord(*holder, ReadRecordData(static_cast<int>(k + 1)));
     records_.push_back(std::move(holder));
-    kept.push_back(entry);
+    kept.push_back(rec_hdr_[k]);
   }
   rec_hdr_ = std::move(kept);
   header_.record_count = static_cast<uint16_t>(rec_hdr_.size());
 }
 
-void TJFILE::ReadRecord(TDATA& holder, uint32_t offset) {
+void TJFILE::ReadRecord(TDATA& holder, const std::string& data) {
   int count = GetFieldCount();
-  if (count == 0) return;
-  Stream& stream = *stream_;
-  const uint64_t end = stream.Size();
-  const uint64_t data_start = kHeaderSize + uint64_t{rec_hdr_.size()} * kRecordEntrySize;
-  uint64_t position = base_ + offset;
-  // An offset into the header or the record list, or past the end, holds no record data.
-  if (offset < data_start || position >= end) return;
-  stream.Seek(position);
+  if (count == 0 || data.empty()) return;
+  MemoryStream stream(data);
   const size_t limit = ReadLimit();
   if (mode_ == DataBaseMode::STD) {
     for (int i = 1; i <= count; ++i) holder.Set(i, ReadText(stream, limit));
     return;
   }
-  std::string table(static_cast<size_t>(count) * kLengthEntrySize, '\0');
-  stream.Read(table.data(), table.size());
-  position += table.size();
+  const size_t table = static_cast<size_t>(count) * kLengthEntrySize;
+  size_t position = table;
   for (int i = 1; i <= count; ++i) {
-    uint16_t length = GetBig16(reinterpret_cast<const uint8_t*>(table.data()) + (i - 1) * kLengthEntrySize);
-    size_t available = position < end ? static_cast<size_t>(std::min<uint64_t>(length, end - position)) : 0;
-    std::string bytes(available, '\0');
-    stream.Seek(position);
-    bytes.resize(stream.Read(bytes.data(), bytes.size()));
-    bytes.resize(std::min({StoredLength(bytes), limit}));
-    holder.Set(i, std::move(bytes));
+    size_t entry = static_cast<size_t>(i - 1) * kLengthEntrySize;
+    uint16_t length = entry + kLengthEntrySize <= data.size()
+                          ? GetBig16(reinterpret_cast<const uint8_t*>(data.data()) + entry)
+                          : 0;
+    if (position >= data.size()) break;
+    std::string value = data.substr(position, length);
+    value.resize(std::min(StoredLength(value), limit));
+    holder.Set(i, std::move(value));
     position += length;
   }
 }

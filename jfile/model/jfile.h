@@ -161,7 +161,7 @@ class TJFILE : public TPalmPilotDB {
   void ChangeBlock(Change change);
   void ClearExtras();
   void ReadRecords();
-  void ReadRecord(TDATA& holder, uint32_t offset);
+  void ReadRecord(TDATA& holder, const std::string& data);
   void WriteRecords(Stream& stream);
   void ReadExtraData(Stream& stream);
   void WriteExtraData(Stream& stream);

@@ -220,6 +220,24 @@ TEST(LayoutFixtureTest, SettingsOfEachLayout) {
   EXPECT_EQ(jf5->GetSortPresetName(1), "ByTitle");
 }
 
+TEST(LayoutFixtureTest, LayoutFollowsTheCreatorNotTheType) {
+  struct Case {
+    std::function<std::string()> fixture;
+    const char* type;
+    DataBaseMode mode;
+  };
+  const Case cases[] = {{ProFixture, "JfD5", DataBaseMode::PRO},
+                        {Jf6Fixture, "JfDb", DataBaseMode::JF6},
+                        {StdFixture, "DATA", DataBaseMode::STD}};
+  for (const Case& c : cases) {
+    std::string bytes = c.fixture();
+    Place(bytes, 60, c.type);
+    auto db = Load(bytes);
+    EXPECT_EQ(db->GetDataBaseMode(), c.mode) << c.type;
+    EXPECT_EQ(IdText(db->Header().type), c.type);  // carried as it is
+  }
+}
+
 // ---- Saving ----
 
 TEST(SaveTest, NewDatabaseSavedAtOnce) {
@@ -783,7 +801,8 @@ TEST(DamagedFileTest, RecordOffsetsThatContradictTheFile) {
   const Case cases[] = {
       {"past the end", "00000725 00 000001  0000FFFF 00 000002", {"Ann", ""}},
       {"inside the header", "00000010 00 000001  00000731 00 000002", {"", "Bob"}},
-      {"descending", "00000731 00 000001  00000725 00 000002", {"Bob", "Ann"}},
+      {"descending", "00000731 00 000001  00000725 00 000002", {"", "Ann"}},
+      {"the same offset twice", "00000725 00 000001  00000725 00 000002", {"", "Ann"}},
       {"both at the last byte", "0000073D 00 000001  0000073D 00 000002", {"", ""}},
   };
   for (const Case& c : cases) {
@@ -796,6 +815,28 @@ TEST(DamagedFileTest, RecordOffsetsThatContradictTheFile) {
     EXPECT_EQ(db->GetFieldValue(1, 2), c.first_fields[1]);
     Save(*db);
   }
+}
+
+TEST(DamagedFileTest, ManyEntriesForOneRecordDoNotMultiplyIt) {
+  // 65535 list entries all point at one record of two 32000-character values; read each time, they would
+  // need 4 GB. Each entry reads only up to the next entry's offset, so only the last one has data.
+  const uint32_t count = 65535;
+  const uint32_t block = 78 + count * 8 + 2;
+  const uint32_t record = block + 1702 + 4 + 14;
+  std::string bytes = Header("Many", "0008 0001", "00000000", R"("JfDb" "JFil" 00000000 00000000 FFFF)");
+  PutBig32(reinterpret_cast<uint8_t*>(bytes.data()) + 52, block);
+  std::string entry(8, '\0');
+  PutBig32(reinterpret_cast<uint8_t*>(entry.data()), record);
+  for (uint32_t i = 0; i < count; ++i) bytes += entry;
+  std::string info(1702, '\0');
+  Place(info, 1150, Hex("0002"));
+  bytes += Hex("0000") + info + Hex(R"(00000000 "EndJFileData" 00 00)");
+  ASSERT_EQ(bytes.size(), record);
+  bytes += Hex("7D01 7D01") + std::string(32000, 'a') + Hex("00") + std::string(32000, 'b') + Hex("00");
+  auto db = Load(bytes);
+  ASSERT_EQ(db->RecordCount(), 65535);
+  EXPECT_EQ(db->GetFieldValue(1, 1), "");
+  EXPECT_EQ(db->GetFieldValue(2, 65535), std::string(32000, 'b'));
 }
 
 TEST(DamagedFileTest, StdTextWithoutItsNulAtTheEnd) {
