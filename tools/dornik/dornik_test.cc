@@ -1,10 +1,16 @@
 // End-to-end tests of dornik: the built program runs in a temporary folder on databases made here.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/coding.h"
@@ -541,6 +547,54 @@ TEST(DornikQuestion, DeclinedCopyLeavesAPlainCopyAndTheInputAlone) {
   EXPECT_EQ(yes.exit_code, 0);
   EXPECT_EQ(ReadFileBytes(dir.File("BIG.PDB")), before);
   ExpectSameContent(in, Load(dir.File("SMALL.PDB")), kMaxFieldsStd);
+}
+
+// On a real terminal (tmux) the key is read raw: no Return needed, arrows ignored, a lone Esc is Esc.
+TEST(DornikQuestion, KeysFromATerminal) {
+  if (std::system("tmux -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+  struct Case {
+    std::string keys;  // tmux key names
+    const char* echo;
+    bool goes_on;
+  };
+  const Case kCases[] = {{"y", "Y", true}, {"Enter", "Y", true}, {"Up n", "N", false}, {"Escape", "\x18" "C", false}};
+  const std::string socket = "jf-dornik-test-" + std::to_string(::getpid());
+  auto wait_for = [](const std::function<bool()>& done) {
+    for (int i = 0; i < 200 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    return done();
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.keys);
+    TempDir dir;
+    MakeDatabase(dir.File("BIG.PDB"), DataBaseMode::PRO, 30);
+    std::string before = ReadFileBytes(dir.File("BIG.PDB"));
+    std::string command = "cd '" + dir.path() + "' && '" + testing::ToolPath("dornik") +
+                          "' BIG /V3 >out.txt 2>&1; echo $? >rc.txt";
+    ASSERT_EQ(std::system(("tmux -L " + socket + " new-session -d -s q \"" + command + "\"").c_str()), 0);
+    bool asked = wait_for([&] {
+      return FileExists(dir.File("out.txt")) &&
+             ReadFileBytes(dir.File("out.txt")).find("Continue anyway? ") != std::string::npos;
+    });
+    EXPECT_TRUE(asked);
+    // One key at a time: each read sets the terminal up afresh.
+    for (size_t start = 0; asked && start < c.keys.size();) {
+      size_t end = std::min(c.keys.find(' ', start), c.keys.size());
+      std::system(("tmux -L " + socket + " send-keys -t q " + c.keys.substr(start, end - start)).c_str());
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      start = end + 1;
+    }
+    bool ended = wait_for([&] { return FileExists(dir.File("rc.txt")) && ReadFileBytes(dir.File("rc.txt")) != ""; });
+    std::system(("tmux -L " + socket + " kill-server >/dev/null 2>&1").c_str());
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(ReadFileBytes(dir.File("rc.txt")), "0\n");
+    std::string out = ReadFileBytes(dir.File("out.txt"));
+    EXPECT_NE(out.find(std::string("Continue anyway? ") + c.echo + "\n"), std::string::npos) << out;
+    if (c.goes_on) {
+      ExpectLayout(Load(dir.File("BIG.PDB")), DataBaseMode::STD);
+    } else {
+      EXPECT_EQ(ReadFileBytes(dir.File("BIG.PDB")), before);
+    }
+  }
 }
 
 // ---- Failures ----
