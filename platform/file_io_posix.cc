@@ -102,7 +102,8 @@ void WriteFileAtomically(const std::string& name, const std::string& bytes) {
   mode_t permissions = 0666;
   bool exists = ::stat(target.c_str(), &st) == 0;
   if (exists) {
-    if (S_ISDIR(st.st_mode)) throw EFCreateError("Cannot create file " + name);
+    // A directory, or a file the user may not write (marked read-only), is never replaced.
+    if (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0) throw EFCreateError("Cannot create file " + name);
     permissions = st.st_mode & 07777;
   }
   std::string pattern = FolderOf(target) + "/." + LeafOf(target) + ".XXXXXX";

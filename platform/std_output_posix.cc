@@ -4,7 +4,9 @@
 
 namespace jf {
 
-void Out(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void Out(std::string_view text) {
+  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 void OutLine(std::string_view text) {
   Out(text);
@@ -13,7 +15,7 @@ void OutLine(std::string_view text) {
 
 void ErrLine(std::string_view text) {
   std::fflush(stdout);
-  std::fwrite(text.data(), 1, text.size(), stderr);
+  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stderr);
   std::fputc('\n', stderr);
   std::fflush(stderr);
 }
