@@ -103,7 +103,9 @@ void WriteFileAtomically(const std::string& name, const std::string& bytes) {
   bool exists = ::stat(target.c_str(), &st) == 0;
   if (exists) {
     // A directory, or a file the user may not write (marked read-only), is never replaced.
-    if (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0) throw EFCreateError("Cannot create file " + name);
+    if (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0) {
+      throw EFCreateError("Cannot create file " + name);
+    }
     permissions = st.st_mode & 07777;
   }
   std::string pattern = FolderOf(target) + "/." + LeafOf(target) + ".XXXXXX";
@@ -137,7 +139,9 @@ bool CanCreateFile(const std::string& name) {
   if (name.empty() || name.back() == '/') return false;
   std::string target = ResolveExistingCase(name);
   struct stat st;
-  if (::stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+  if (::stat(target.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0)) {
+    return false;
+  }
   std::string folder = FolderOf(target);
   return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(folder.c_str(), W_OK) == 0;
 }
