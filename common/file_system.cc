@@ -1,0 +1,158 @@
+#include "common/file_system.h"
+
+#include <algorithm>
+
+#include "common/file_names.h"
+#include "platform/directory.h"
+
+namespace jf {
+namespace {
+
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  }
+  return true;
+}
+
+// "*" matches any run of characters, "?" exactly one; letter case is ignored.
+bool GlobMatch(const std::string& name, const std::string& pattern) {
+  size_t n = 0, p = 0;
+  size_t star = std::string::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+      ++n;
+      ++p;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (star != std::string::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+// As the search this suite was written for: a final ".*" also matches names without an extension, so "*.*"
+// matches every name.
+bool NameMatches(const std::string& name, const std::string& pattern) {
+  if (GlobMatch(name, pattern)) return true;
+  size_t n = pattern.size();
+  return n >= 2 && pattern.compare(n - 2, 2, ".*") == 0 && name.find('.') == std::string::npos &&
+         GlobMatch(name, pattern.substr(0, n - 2));
+}
+
+std::vector<DirectoryEntry> SortedEntries(const std::string& folder) {
+  std::vector<DirectoryEntry> entries;
+  ListDirectory(folder, &entries);
+  std::sort(entries.begin(), entries.end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+  return entries;
+}
+
+// The entry of the sorted list that name denotes: the exact name, else the first that differs only in case.
+const DirectoryEntry* FindEntry(const std::vector<DirectoryEntry>& entries, const std::string& name) {
+  for (const DirectoryEntry& entry : entries) {
+    if (entry.name == name) return &entry;
+  }
+  for (const DirectoryEntry& entry : entries) {
+    if (SameIgnoringCase(entry.name, name)) return &entry;
+  }
+  return nullptr;
+}
+
+// The component's name as folder holds it (folder ends with "/"), or the component itself when absent.
+std::string ComponentOnDisk(const std::string& folder, const std::string& component) {
+  if (StatPath(folder + component).exists) return component;
+  std::vector<DirectoryEntry> entries = SortedEntries(folder);
+  const DirectoryEntry* entry = FindEntry(entries, component);
+  return entry != nullptr ? entry->name : component;
+}
+
+bool KindWanted(const FoundFile& found, unsigned kinds) {
+  if (found.is_directory) {
+    if (!(kinds & kDirectories)) return false;
+  } else if (found.read_only && !(kinds & kReadOnlyFiles)) {
+    return false;
+  }
+  return !found.hidden || (kinds & kHiddenFiles);
+}
+
+FoundFile ToFound(const DirectoryEntry& entry) {
+  FoundFile found;
+  found.name = entry.name;
+  found.is_directory = entry.is_directory;
+  found.read_only = entry.read_only;
+  found.hidden = !entry.name.empty() && entry.name[0] == '.';
+  return found;
+}
+
+}  // namespace
+
+std::vector<FoundFile> FindFiles(const std::string& pattern, unsigned kinds) {
+  std::vector<FoundFile> result;
+  std::string folder = FilePathPart(pattern);
+  std::string leaf = FileNamePart(pattern);
+  if (leaf.empty()) return result;
+  if (!folder.empty() && !StatPath(folder).is_directory) folder = TrueCasePath(folder);
+  std::vector<DirectoryEntry> entries = SortedEntries(folder);
+  if (!HasWildcards(leaf)) {
+    const DirectoryEntry* entry = FindEntry(entries, leaf);
+    if (entry != nullptr && KindWanted(ToFound(*entry), kinds)) result.push_back(ToFound(*entry));
+    return result;
+  }
+  for (const DirectoryEntry& entry : entries) {
+    FoundFile found = ToFound(entry);
+    if (KindWanted(found, kinds) && NameMatches(entry.name, leaf)) result.push_back(std::move(found));
+  }
+  return result;
+}
+
+bool FileIsPresent(const std::string& name) { return !FindFiles(name, kAnyFile).empty(); }
+
+bool PlainFileIsPresent(const std::string& name) { return !HasWildcards(name) && FileIsPresent(name); }
+
+bool IsDirectory(const std::string& name) {
+  if (name == "/") return true;
+  if (name.empty() || HasWildcards(name)) return false;
+  return StatPath(TrueCasePath(name)).is_directory;
+}
+
+char CurrentDrive() { return kNoDrive; }
+
+std::string CurrentDirOf(char /*drive*/) { return AddBackslash(CurrentDirectory()); }
+
+std::string TrueCasePath(const std::string& path) {
+  std::string full = AddBackslash(ExpandFullPath(path));
+  std::string result = "/";
+  size_t start = 1;
+  while (start < full.size()) {
+    size_t slash = full.find('/', start);
+    result += ComponentOnDisk(result, full.substr(start, slash - start)) + "/";
+    start = slash + 1;
+  }
+  return result;
+}
+
+std::string FullFileName(const std::string& name) {
+  std::string full = ExpandFullPath(name);
+  std::string folder = TrueCasePath(FilePathPart(full));
+  std::string leaf = FileNamePart(full);
+  if (leaf.empty() || HasWildcards(leaf)) return folder + leaf;
+  return folder + ComponentOnDisk(folder, leaf);
+}
+
+bool DeleteFileNamed(const std::string& name) { return DeleteFilePath(name); }
+
+bool CopyFileNamed(const std::string& source, const std::string& destination, bool overwrite) {
+  return CopyFileAtomically(source, destination, overwrite);
+}
+
+}  // namespace jf
