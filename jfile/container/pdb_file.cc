@@ -158,7 +158,7 @@ void TPalmPilotDB::ReadDatabase() {
   rec_hdr_.assign(header_.record_count, RecordEntry());
   record_list_truncated_ = false;
   if (header_.record_count == 0) return;
-  // Only the entries the stream holds are read; the list never asks for more memory than the file has.
+  // At most 65535 entries (512 KiB); entries the stream does not hold stay zero and their records read empty.
   std::vector<uint8_t> list(size_t{header_.record_count} * kRecordEntrySize, 0);
   stream_->Seek(base_ + kHeaderSize);
   size_t got = stream_->Read(list.data(), list.size());
