@@ -60,7 +60,9 @@ class TJFILE : public TPalmPilotDB {
   // A new, empty JF6 database named "Untitled" (the earlier generation: JF5).
   void InitHeader() override;
   // Reads the whole JFile database at the stream's position. Raises EInOutError for data it cannot take
-  // ("Not a JFile/JFile Pro database!", too many fields, an invalid field letter).
+  // ("Not a JFile/JFile Pro database!", too many fields, an invalid field letter, a record list that runs past
+  // the end of the file). Each record is read within its own bytes (up to the next record's offset); values
+  // are cut at the generation's read limit.
   void ReadDatabase() override;
   // Creates empty record holders for new records or releases those past n, then marks the change.
   void SetRecordCount(uint16_t n) override;
@@ -78,6 +80,7 @@ class TJFILE : public TPalmPilotDB {
   int RecordCount() const { return header_.record_count; }
 
   int GetFieldCount() const;
+  // Raises ERangeError "Too many fields in database: n (at most m)" for a count the layout cannot hold.
   void SetFieldCount(int n);
   std::string GetFieldName(int i) const;
   void SetFieldName(const std::string& name, int i);
