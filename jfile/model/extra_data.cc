@@ -216,7 +216,8 @@ void TJFILE::ReadExtraData(Stream& stream) {
       }
       preset.number = static_cast<uint16_t>(TextToInteger(ReadText(stream, limit)));
       for (int8_t& small : preset.small) {
-        small = static_cast<int8_t>(TextToInteger(ReadText(stream, limit)) + kSmallNumberBias);
+        // Taken modulo 256 (as unsigned, so even the largest number cannot overflow).
+        small = static_cast<int8_t>(static_cast<uint32_t>(TextToInteger(ReadText(stream, limit))) + kSmallNumberBias);
       }
       SetFilterPreset(preset, k);
     }

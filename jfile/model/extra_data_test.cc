@@ -176,16 +176,18 @@ TEST(ExtraDataReadTest, PopupCapacityPerGeneration) {
 }
 
 TEST(ExtraDataReadTest, FilterPresetNumbers) {
-  auto db = Load(WithExtra(DataBaseMode::JF6, 1, Hex(R"("flllte" 00 "F" 00 "-*-" 00 "a" 00 "-*-" 00 "b" 00 "c" 00
-                                                         "-1" 00 "-128" 00 "126" 00 "0" 00 "x" 00 "-1" 00 00)")));
+  std::string extra = Hex(R"("flllte" 00 "F" 00 "-*-" 00 "a" 00 "-*-" 00 "b" 00 "c" 00
+                            "-1" 00 "-128" 00 "126" 00 "2147483647" 00 "x" 00 "-1" 00 00)");
+  auto db = Load(WithExtra(DataBaseMode::JF6, 1, extra));
   FilterPreset preset = db->GetFilterPreset(5);
   EXPECT_EQ(preset.name, "F");
   EXPECT_EQ(preset.texts, (std::array<std::string, 5>{"", "a", "", "b", "c"}));
   EXPECT_EQ(preset.number, 65535);  // unsigned 16 bits
-  EXPECT_EQ(preset.small, (std::array<int8_t, 5>{-127, 127, 1, 1, 0}));  // an invalid number reads as 0
+  // Held as the file's value plus one, in 8 bits; an invalid number reads as 0.
+  EXPECT_EQ(preset.small, (std::array<int8_t, 5>{-127, 127, 0, 1, 0}));
   EXPECT_EQ(ToHex(SavedExtra(*db)),
             ToHex(Hex(R"("flllte" 00 "F" 00 "-*-" 00 "a" 00 "-*-" 00 "b" 00 "c" 00
-                        "65535" 00 "-128" 00 "126" 00 "0" 00 "0" 00 "-1" 00 00)")));
+                        "65535" 00 "-128" 00 "126" 00 "-1" 00 "0" 00 "-1" 00 00)")));
 }
 
 // ---- Popup values ----

@@ -1,7 +1,6 @@
 #include "jfile/model/jfile.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "common/coding.h"
 #include "common/errors.h"
@@ -284,7 +283,7 @@ std::string TJFILE::GetFieldTypeName(int i) const { return FieldTypeName(GetFiel
 int TJFILE::GetFieldWidth(int i) const { return block_->GetFieldWidth(i); }
 
 void TJFILE::SetFieldWidth(int width, int i) {
-  if (width != 0 && std::abs(width) < kMinWidth) width = width < 0 ? -kMinWidth : kMinWidth;
+  if (width != 0 && width > -kMinWidth && width < kMinWidth) width = width < 0 ? -kMinWidth : kMinWidth;
   ChangeBlock([&] { block_->SetFieldWidth(width, i); });
 }
 

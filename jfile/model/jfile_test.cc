@@ -446,7 +446,8 @@ TEST(ValueTest, FieldWidthSignRule) {
   };
   const Case cases[] = {{DataBaseMode::JF6, 7, 20},   {DataBaseMode::JF6, -7, -20}, {DataBaseMode::JF6, 0, 0},
                         {DataBaseMode::JF6, 19, 20},  {DataBaseMode::JF6, 25, 25},  {DataBaseMode::PRO, 7, 20},
-                        {DataBaseMode::PRO, 0, 20},   {DataBaseMode::STD, -7, 32767}};
+                        {DataBaseMode::PRO, 0, 20},   {DataBaseMode::STD, -7, 32767},
+                        {DataBaseMode::JF6, INT32_MIN, 0}, {DataBaseMode::JF6, -20, -20}};
   for (const Case& c : cases) {
     TJFILE db;
     db.SetDataBaseMode(c.mode);
