@@ -49,11 +49,23 @@ bool NameMatches(const std::string& name, const std::string& pattern) {
          GlobMatch(name, pattern.substr(0, n - 2));
 }
 
+// Name order as a user reads it: letter case ignored, then byte order among names that differ only in case.
+bool NameOrder(const std::string& a, const std::string& b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(FoldCase(a[i]));
+    unsigned char y = static_cast<unsigned char>(FoldCase(b[i]));
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
 std::vector<DirectoryEntry> SortedEntries(const std::string& folder) {
   std::vector<DirectoryEntry> entries;
   ListDirectory(folder, &entries);
   std::sort(entries.begin(), entries.end(),
-            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return NameOrder(a.name, b.name); });
   return entries;
 }
 

@@ -25,8 +25,9 @@ struct FoundFile {
 };
 
 // The entries of the folder part of pattern whose names match its name part ("*" any run, "?" one character,
-// letter case ignored), sorted by name. A name part without wildcards gives at most one entry: the exact name,
-// otherwise the first that differs only in case. An empty folder part means the current folder.
+// letter case ignored), sorted by name with letter case ignored (names that differ only in case in byte order).
+// A name part without wildcards gives at most one entry: the exact name, otherwise the first that differs only
+// in case. An empty folder part means the current folder.
 std::vector<FoundFile> FindFiles(const std::string& pattern, unsigned kinds);
 
 // True when a search for name finds a file of any kind (directories do not count; wildcards match any file).

@@ -36,9 +36,10 @@ std::string CurrentDirectory();
 // empty name stands for the current folder.
 std::string ExpandFullPath(const std::string& name);
 
-// Copies the regular file from to the name to, replacing an existing file only when overwrite is true. The copy
-// is written to a temporary file beside the destination and renamed into place, so the destination is either
-// the complete copy or untouched. Existing names are taken with their letter case on disk. False on any failure.
+// Copies the regular file from to the name to, replacing an existing file only when overwrite is true and the
+// user may write it. The copy keeps the source's permission bits. It is written to a temporary file beside the
+// destination and renamed into place, so the destination is either the complete copy or untouched. Existing
+// names are taken with their letter case on disk. False on any failure.
 bool CopyFileAtomically(const std::string& from, const std::string& to, bool overwrite);
 
 // Deletes a file (not a directory); existing names are taken with their letter case on disk. False on failure.

@@ -149,9 +149,11 @@ bool CopyFileAtomically(const std::string& from, const std::string& to, bool ove
   struct stat target_stat;
   if (::stat(target.c_str(), &target_stat) == 0) {
     bool same_file = target_stat.st_dev == source_stat.st_dev && target_stat.st_ino == source_stat.st_ino;
-    if (!overwrite || S_ISDIR(target_stat.st_mode) || same_file) {
+    // A directory, or a file the user may not write (marked read-only), is never replaced.
+    bool replaceable = !S_ISDIR(target_stat.st_mode) && ::access(target.c_str(), W_OK) == 0;
+    if (!overwrite || !replaceable || same_file) {
       ::close(in);
-      return !S_ISDIR(target_stat.st_mode) && same_file && overwrite;
+      return overwrite && replaceable && same_file;
     }
   }
   std::string pattern = FolderOf(target) + "/." + LeafOf(target) + ".XXXXXX";

@@ -78,9 +78,16 @@ TEST(Directory, CopyIsWholeOrNothing) {
   if (::access(dir.File("locked").c_str(), W_OK) != 0) {
     EXPECT_FALSE(CopyFileAtomically(dir.File("src"), dir.File("locked/dst"), true));
   }
+  // A destination the user may not write is not replaced.
+  WriteFileBytes(dir.File("kept"), "old");
+  ::chmod(dir.File("kept").c_str(), 0444);
+  if (::access(dir.File("kept").c_str(), W_OK) != 0) {
+    EXPECT_FALSE(CopyFileAtomically(dir.File("src"), dir.File("kept"), true));
+    EXPECT_EQ(ReadFileBytes(dir.File("kept")), "old");
+  }
   std::vector<DirectoryEntry> entries;
   ListDirectory(dir.path(), &entries);
-  EXPECT_EQ(entries.size(), 3u);  // src, dst, locked: no temporary file left
+  EXPECT_EQ(entries.size(), 4u);  // src, dst, locked, kept: no temporary file left
 }
 
 TEST(Directory, DeleteOnlyFiles) {
