@@ -110,6 +110,11 @@ Records LoadedRecords(const TJFILE& db) {
   return records;
 }
 
+// The independent reader sees the same name, ids and records as the library.
+void ExpectPalmFileAgrees(const std::string& path, const TJFILE& db) {
+  ExpectPalmFile(path, db.Header().name, IdText(db.Header().type) + IdText(db.Header().creator), LoadedRecords(db));
+}
+
 StringList FieldNames(const TJFILE& db) {
   StringList names;
   for (int i = 1; i <= db.GetFieldCount(); ++i) names.push_back(db.GetFieldName(i));
@@ -299,6 +304,7 @@ TEST(AmbrelTest, DatesFollowTheLocaleShortDateForm) {
   EXPECT_EQ(db.GetFieldValue(2, 1), "07/03/2002");
   EXPECT_EQ(db.GetFieldValue(2, 3), "01/10/2010");
   EXPECT_EQ(db.GetFieldValue(5, 1), "31/12/1999");
+  ExpectPalmFileAgrees(dir.File("people.PDB"), db);
 }
 
 TEST(AmbrelTest, NamesAndPlacesOfOutputAndDefFiles) {
@@ -319,6 +325,7 @@ TEST(AmbrelTest, NamesAndPlacesOfOutputAndDefFiles) {
     db.OpenFile(dir.File("out/list.PDB"));
     EXPECT_EQ(db.Header().name, "From output");
     EXPECT_EQ(db.GetFieldWidth(1), 41);
+    ExpectPalmFile(dir.File("out/list.PDB"), "From output", "JfD5JFi5", {{"1", "x"}});
   }
 
   // Without it, the one beside the input; a name without a folder lands beside the input; a database name given
@@ -332,6 +339,7 @@ TEST(AmbrelTest, NamesAndPlacesOfOutputAndDefFiles) {
     db.OpenFile(dir.File("in/new.PDB"));
     EXPECT_EQ(db.Header().name, "A name that is longer than thir");
     EXPECT_EQ(db.GetFieldWidth(2), 32);
+    ExpectPalmFile(dir.File("in/new.PDB"), "A name that is longer than thir", "JfD5JFi5", {{"1", "x"}});
   }
 
   // "*" stands for omitted positions; no DEF file anywhere gives the default title and widths of 0.
@@ -347,7 +355,13 @@ TEST(AmbrelTest, NamesAndPlacesOfOutputAndDefFiles) {
     EXPECT_EQ(db.GetFieldWidth(1), 0);
     EXPECT_EQ(db.GetSortField(1), 0);
     EXPECT_EQ(db.GetFirstColumn(), 0);
+    ExpectPalmFile(dir.File("in/list.PDB"), "JFile Pro DataBase", "JfD5JFi5", {{"1", "x"}});
   }
+
+  // An output folder that does not exist ends the run.
+  r = Ambrel({"in/list", "none/"}, dir.path());
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.err, "ambrel: Cannot create file " + dir.File("none/list.PDB") + "\n");
 }
 
 TEST(AmbrelTest, WildcardRunCarriesDefValuesToFilesWithoutTheirOwn) {
@@ -369,6 +383,7 @@ TEST(AmbrelTest, WildcardRunCarriesDefValuesToFilesWithoutTheirOwn) {
   a.OpenFile(dir.File("a.PDB"));
   EXPECT_EQ(a.Header().name, "Alpha");
   EXPECT_EQ(PopupValues(a, 2), (StringList{"p", "q"}));
+  ExpectPalmFile(dir.File("a.PDB"), "Alpha", "JfD5JFi5", {{"x", "y"}});
 
   // b has no DEF file: it keeps the widths, category, defaults and popup lists of the last one read, but not
   // its title; its own Colour column is a popup list by its values.
@@ -393,6 +408,7 @@ TEST(AmbrelTest, WildcardRunCarriesDefValuesToFilesWithoutTheirOwn) {
   alone.OpenFile(dir.File("b.PDB"));
   EXPECT_EQ(PopupValues(alone, 2), (StringList{"red", "blue"}));
   EXPECT_EQ(alone.GetFieldWidth(1), 0);
+  ExpectPalmFileAgrees(dir.File("b.PDB"), alone);
 }
 
 TEST(AmbrelTest, FilterKeepsRecordsByTheirFirstValue) {
@@ -443,6 +459,7 @@ TEST(AmbrelTest, NotesStartIndentedLinesUnderTheirReadingLine) {
   EXPECT_EQ(db.PopupCount(1), 50) << "the database keeps 50 popup values";
   EXPECT_EQ(db.GetPopupValue(1, 1), "0");
   EXPECT_EQ(db.GetPopupValue(3, 1), "10") << "sorted by their digits as text";
+  ExpectPalmFileAgrees(dir.File("wide.PDB"), db);
 }
 
 TEST(AmbrelTest, LongValuesAreCutByVersion) {
@@ -464,6 +481,8 @@ TEST(AmbrelTest, LongValuesAreCutByVersion) {
     TJFILE db;
     db.OpenFile(dir.File("long.PDB"));
     EXPECT_EQ(db.GetFieldValue(1, 1).size(), c.kept);
+    ExpectPalmFile(dir.File("long.PDB"), "JFile Pro DataBase", c.version == "/V4" ? "JfDbJFil" : "JfD5JFi5",
+                   {{std::string(c.kept, 'y')}});
   }
 }
 
