@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -133,6 +134,12 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     ::dup2(err_pipe[1], 2);
     for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) ::close(fd);
     if (!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0) ::_exit(127);
+    if (options.file_size_limit >= 0) {
+      // Writes past the limit then fail with EFBIG, as on a full disk, instead of killing the program.
+      ::signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
     std::string home = options.cwd.empty() ? std::string("/tmp") : options.cwd;
     ::setenv("LC_ALL", "C", 1);
     ::setenv("HOME", home.c_str(), 1);

@@ -50,6 +50,7 @@ struct RunOptions {
   std::string input;                        // given on standard input, which then ends
   std::map<std::string, std::string> env;   // added to (or replacing in) the environment
   int timeout_seconds = 60;                 // the program is killed after this
+  long file_size_limit = -1;                // bytes any file may grow to (a full disk); -1: no limit
 };
 
 // Runs program with args and collects its exit code and output. LC_ALL is C unless options.env sets it;

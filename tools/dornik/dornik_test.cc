@@ -679,10 +679,27 @@ TEST(DornikFailure, WriteThatFailsLeavesTheOriginal) {
   EXPECT_EQ(ReadFileBytes(dir.File("locked/A.PDB")), before);
 }
 
+TEST(DornikFailure, FullDiskLeavesTheOriginalAndNoTemporaryFile) {
+  TempDir dir;
+  MakeDatabase(dir.File("A.PDB"), DataBaseMode::STD);
+  std::string before = ReadFileBytes(dir.File("A.PDB"));
+  // The 5.x image is larger than the 3.x file; writes stop part way at this size, whoever runs the test.
+  RunOptions options;
+  options.cwd = dir.path();
+  options.file_size_limit = static_cast<long>(before.size());
+  RunResult r = RunProgram(testing::ToolPath("dornik"), {"A"}, options);
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.err.rfind("dornik: ", 0), 0u) << r.err;
+  EXPECT_EQ(ReadFileBytes(dir.File("A.PDB")), before);
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir.path())) names.push_back(entry.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"A.PDB"}) << "no temporary file is left behind";
+}
+
 TEST(DornikFailure, NotAJFileDatabaseEndsTheRun) {
   TempDir dir;
   MakeDatabase(dir.File("AAA.PDB"), DataBaseMode::PRO);
-  WriteFileBytes(dir.File("MEMO.PDB"), ReadFileBytes("/work/shared/corpus/devices/MemoDB.pdb"));
+  WriteFileBytes(dir.File("MEMO.PDB"), ReadFileBytes(testing::SourcePath("tools/dbdump/testdata/MemoDB.pdb")));
   MakeDatabase(dir.File("ZZZ.PDB"), DataBaseMode::PRO);
   std::string memo = ReadFileBytes(dir.File("MEMO.PDB"));
   std::string zzz = ReadFileBytes(dir.File("ZZZ.PDB"));
