@@ -167,4 +167,9 @@ bool CopyFileNamed(const std::string& source, const std::string& destination, bo
   return CopyFileAtomically(source, destination, overwrite);
 }
 
+std::string ExpandInputName(const std::string& name, const std::string& default_extension) {
+  std::string full = FilePathPart(name).empty() ? CurrentDirOf(CurrentDrive()) + name : name;
+  return FullFileName(DefaultExtension(full, default_extension));
+}
+
 }  // namespace jf

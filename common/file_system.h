@@ -49,6 +49,10 @@ std::string TrueCasePath(const std::string& path);
 // exists, the name part in its case on disk.
 std::string FullFileName(const std::string& name);
 
+// A tool's input name as it searches for it: in the current directory when it names no folder, with the default
+// extension when it has none, expanded to a full path with its letter case taken from the disk.
+std::string ExpandInputName(const std::string& name, const std::string& default_extension);
+
 // Deletes a file; true on success.
 bool DeleteFileNamed(const std::string& name);
 // Copies source to destination; with overwrite false an existing destination makes the copy fail. The

@@ -155,15 +155,18 @@ void TPalmPilotDB::ReadHeader(Stream& stream) {
 void TPalmPilotDB::ReadDatabase() {
   base_ = stream_->Position();
   ReadHeader(*stream_);
-  rec_hdr_.assign(header_.record_count, RecordEntry());
-  record_list_truncated_ = false;
-  if (header_.record_count == 0) return;
-  // At most 65535 entries (512 KiB); entries the stream does not hold stay zero and their records read empty.
-  std::vector<uint8_t> list(size_t{header_.record_count} * kRecordEntrySize, 0);
+  // Only the entries that lie within the stream are kept: a damaged count never makes up entries or asks for
+  // more memory than the file holds.
+  uint64_t size = stream_->Size();
+  uint64_t room = size > base_ + kHeaderSize ? size - base_ - kHeaderSize : 0;
+  size_t present = static_cast<size_t>(std::min<uint64_t>(header_.record_count, room / kRecordEntrySize));
+  record_list_truncated_ = present < header_.record_count;
+  rec_hdr_.assign(present, RecordEntry());
+  if (present == 0) return;
+  std::vector<uint8_t> list(present * kRecordEntrySize, 0);
   stream_->Seek(base_ + kHeaderSize);
-  size_t got = stream_->Read(list.data(), list.size());
-  record_list_truncated_ = got < list.size();
-  for (size_t i = 0; i < header_.record_count; ++i) rec_hdr_[i] = DecodeRecordEntry(&list[i * kRecordEntrySize]);
+  stream_->Read(list.data(), list.size());
+  for (size_t i = 0; i < present; ++i) rec_hdr_[i] = DecodeRecordEntry(&list[i * kRecordEntrySize]);
 }
 
 void TPalmPilotDB::SetRecordCount(uint16_t n) {
@@ -191,7 +194,8 @@ uint32_t TPalmPilotDB::RecordOffset(int i) const { return rec_hdr_[static_cast<s
 uint32_t TPalmPilotDB::RecordSize(int i) const {
   uint64_t stream_size = stream_->Size();
   uint64_t data_end = stream_size > base_ ? stream_size - base_ : 0;
-  uint64_t data_start = kHeaderSize + uint64_t{rec_hdr_.size()} * kRecordEntrySize;
+  uint64_t listed = std::max<uint64_t>(rec_hdr_.size(), header_.record_count);
+  uint64_t data_start = kHeaderSize + listed * kRecordEntrySize;
   uint64_t start = RecordOffset(i);
   uint64_t end = static_cast<size_t>(i) < rec_hdr_.size() ? RecordOffset(i + 1) : data_end;
   end = std::min(end, data_end);

@@ -122,7 +122,7 @@ class TPalmPilotDB {
   // Writes the record list right after the header.
   void WriteRecordList(Stream& stream) const;
 
-  // Data offset of record i (1-based), relative to Base; i within 1..record count.
+  // Data offset of record i (1-based), relative to Base; i within 1..RecordList().size().
   uint32_t RecordOffset(int i) const;
   // Number of data bytes of record i: from its offset to the next record's offset (the last record: to the end
   // of the stream), kept inside the data area of the file; 0 when the offsets contradict each other or the file.
@@ -137,7 +137,8 @@ class TPalmPilotDB {
   uint64_t Base() const { return base_; }
   const std::string& FileName() const { return file_name_; }
   Stream& GetStream() { return *stream_; }
-  // True when the record list ran past the end of the stream; the missing entries read as zero.
+  // True when the record list ran past the end of the stream. RecordList() then holds only the entries that lie
+  // within it, fewer than the header's record count.
   bool RecordListTruncated() const { return record_list_truncated_; }
 
  protected:

@@ -349,15 +349,15 @@ TEST(TPalmPilotDB, DamagedRecordOffsetsGiveSizesInsideTheFile) {
 TEST(TPalmPilotDB, RecordListRunningPastTheEndOfTheFile) {
   // 65535 records declared, two entries present.
   std::string image = Hex(kHeaderHex).substr(0, pdb_layout::kRecordCountOffset) +
-                      Hex("FF FF  00000060 00 000000  00000062 00 0000");
+                      Hex("FF FF  00000060 00 000000  00000062 00 000000  0000");
   TPalmPilotDB db;
   OpenImage(db, image);
   EXPECT_TRUE(db.RecordListTruncated());
-  ASSERT_EQ(db.RecordList().size(), 65535u);
+  EXPECT_EQ(db.Header().record_count, 65535);
+  ASSERT_EQ(db.RecordList().size(), 2u) << "only the entries the file holds";
   EXPECT_EQ(db.RecordOffset(1), 0x60u);
   EXPECT_EQ(db.RecordOffset(2), 0x62u);
-  EXPECT_EQ(db.RecordOffset(3), 0u);
-  for (int r : {1, 2, 3, 65535}) {
+  for (int r : {1, 2}) {
     EXPECT_EQ(db.RecordSize(r), 0u) << r;
     EXPECT_EQ(db.ReadRecordData(r), "") << r;
   }

@@ -140,8 +140,7 @@ int Run() {
     PrintUsage(kInfo);
     return 0;
   }
-  if (FilePathPart(name).empty()) name = CurrentDirOf(CurrentDrive()) + name;
-  name = FullFileName(DefaultExtension(name, kInputExtension));
+  name = ExpandInputName(name, kInputExtension);
   if (!FileIsPresent(name)) {
     OutLine(NoSuchFileLine(name));
     return kExitNoSuchFile;

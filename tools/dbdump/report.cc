@@ -118,7 +118,8 @@ bool IsReportedAsJFile(const PalmHeader& h) {
 void PrintRecordReport(TPalmPilotDB& db, bool interpret) {
   Line();
   const bool date_book = interpret && IsDateBook(db.Header());
-  for (int i = 1; i <= db.Header().record_count; ++i) {
+  const int entries = static_cast<int>(db.RecordList().size());
+  for (int i = 1; i <= entries; ++i) {
     Line("Record #" + RecordNumber(i) + " at offset " + HexLong(db.RecordOffset(i)));
     bool deleted = false;
     const std::string data = db.ReadRecordData(i, &deleted);
@@ -128,6 +129,10 @@ void PrintRecordReport(TPalmPilotDB& db, bool interpret) {
       continue;
     }
     for (size_t start = 0; start < data.size(); start += kDumpBytesPerLine) Line(HexDumpLine(data, start));
+  }
+  if (db.RecordListTruncated()) {
+    Line("Record list cut short: the file holds " + IntegerText(entries) + " of " +
+         IntegerText(db.Header().record_count) + " entries");
   }
 }
 

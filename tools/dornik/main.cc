@@ -180,8 +180,7 @@ int RunDornik() {
   }
   if (TooManyArguments(kMaxPositional)) return kExitTooManyArguments;
 
-  if (FilePathPart(pattern).empty()) pattern = CurrentDirOf(CurrentDrive()) + pattern;
-  pattern = FullFileName(DefaultExtension(pattern, kDefaultExtension));
+  pattern = ExpandInputName(pattern, kDefaultExtension);
   if (!FileIsPresent(pattern)) {
     OutLine(NoSuchFileLine(pattern));
     return kExitNoMatch;

@@ -112,8 +112,7 @@ int Run() {
     PrintUsage(kInfo);
     return 0;
   }
-  if (FilePathPart(name).empty()) name = CurrentDirOf(CurrentDrive()) + name;
-  name = FullFileName(DefaultExtension(name, kInputExtension));
+  name = ExpandInputName(name, kInputExtension);
   const bool wildcards = HasWildcards(name);
   if (!FileIsPresent(name)) {
     OutLine(NoSuchFileLine(name));
