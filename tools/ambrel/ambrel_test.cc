@@ -171,7 +171,7 @@ TEST(AmbrelTest, NeverWritesOverAFileThatIsNotADatabase) {
   RunResult r = Ambrel({"a.csv", "b.csv"}, dir.path());
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Reading " + dir.File("a.csv"),
-                                           "Writing " + dir.File("b.csv") + " <- " + dir.File("b.csv") +
+                                           "Writing " + dir.File("b.csv") + " <- Error: " + dir.File("b.csv") +
                                                " is not a Palm database, not overwritten",
                                            "", "Done."}));
   EXPECT_EQ(ReadFileBytes(dir.File("b.csv")), b);
@@ -182,7 +182,7 @@ TEST(AmbrelTest, NeverWritesOverAFileThatIsNotADatabase) {
   const std::string database = ReadFileBytes(dir.File("a.PDB"));
   r = Ambrel({"a.PDB"}, dir.path());
   EXPECT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Reading " + dir.File("a.PDB") + " <- " + dir.File("a.PDB") +
+  EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Reading " + dir.File("a.PDB") + " <- Error: " + dir.File("a.PDB") +
                                                " is a Palm database, not a CSV file",
                                            "", "Done."}));
   EXPECT_EQ(ReadFileBytes(dir.File("a.PDB")), database);

@@ -61,7 +61,7 @@ constexpr char kOutputExtension[] = "PDB";
 constexpr char kDefExtension[] = "DEF";
 constexpr char kOmitted[] = "*";
 constexpr char kStripFilter[] = "-";
-constexpr char kProblemMark[] = " <- ";
+constexpr char kProblemMark[] = " <- Error: ";
 // Notes start an indented line of their own under the line they belong to.
 constexpr char kNoteStart[] = "\n  ";
 

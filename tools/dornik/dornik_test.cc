@@ -632,7 +632,8 @@ TEST(DornikFailure, ExistingFileOfAnotherKindIsNotOverwritten) {
   EXPECT_EQ(r.exit_code, 0) << r.err;
   std::vector<std::string> body = Body(r);
   ASSERT_EQ(body.size(), 7u) << r.out;
-  EXPECT_EQ(body[0], "Copying A.PDB to A.PDB <- " + dir.File("out/A.PDB") + " is not a Palm database, not overwritten");
+  EXPECT_EQ(body[0], "Copying A.PDB to A.PDB <- Error: " + dir.File("out/A.PDB") +
+                         " is not a Palm database, not overwritten");
   EXPECT_EQ(body[2], "Copying B.PDB to B.PDB");
   EXPECT_EQ(body[6], "Done.");
   EXPECT_EQ(ReadFileBytes(dir.File("out/A.PDB")), "my notes\n");

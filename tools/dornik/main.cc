@@ -89,11 +89,11 @@ std::string CopyProblem(const std::string& output) {
   std::string refusal = OutputRefusal(output, OutputKind::kDatabase);
   if (!refusal.empty()) return refusal;
   if (!CanCreateFile(output)) {
-    return "Error: cannot copy to " + output + ", its folder does not exist or cannot be written";
+    return "cannot copy to " + output + ", its folder does not exist or cannot be written";
   }
   std::vector<FoundFile> existing = FindFiles(output, kAnyFile);
   if (!existing.empty() && existing.front().read_only) {
-    return "Error: cannot copy to " + output + ", the file is read-only";
+    return "cannot copy to " + output + ", the file is read-only";
   }
   return std::string();
 }
@@ -135,7 +135,7 @@ Outcome ConvertFile(const std::string& input, const std::string& out_arg, int ve
     Out("Copying " + FileNamePart(input) + " to " + FileNamePart(output));
     std::string problem = CopyProblem(output);
     if (!problem.empty()) {
-      OutLine(" <- " + problem);
+      OutLine(" <- Error: " + problem);
       OutLine();
       return Outcome::kNext;
     }
