@@ -162,6 +162,7 @@ void TPalmPilotDB::ReadDatabase() {
   size_t present = static_cast<size_t>(std::min<uint64_t>(header_.record_count, room / kRecordEntrySize));
   record_list_truncated_ = present < header_.record_count;
   rec_hdr_.assign(present, RecordEntry());
+  RecordListChanged();
   if (present == 0) return;
   std::vector<uint8_t> list(present * kRecordEntrySize, 0);
   stream_->Seek(base_ + kHeaderSize);
@@ -173,6 +174,7 @@ void TPalmPilotDB::SetRecordCount(uint16_t n) {
   if (n == header_.record_count) return;
   rec_hdr_.resize(n);
   header_.record_count = n;
+  RecordListChanged();
 }
 
 void TPalmPilotDB::WriteHeader(Stream& stream) const {
@@ -191,14 +193,36 @@ void TPalmPilotDB::WriteRecordList(Stream& stream) const {
 
 uint32_t TPalmPilotDB::RecordOffset(int i) const { return rec_hdr_[static_cast<size_t>(i - 1)].offset; }
 
+const std::vector<TPalmPilotDB::Extent>& TPalmPilotDB::Extents() const {
+  if (extents_valid_) return extents_;
+  std::vector<size_t> order(rec_hdr_.size());
+  for (size_t k = 0; k < order.size(); ++k) order[k] = k;
+  std::stable_sort(order.begin(), order.end(),
+                   [this](size_t a, size_t b) { return rec_hdr_[a].offset < rec_hdr_[b].offset; });
+  extents_.clear();
+  for (size_t k : order) {
+    if (extents_.empty() || extents_.back().offset != rec_hdr_[k].offset) {
+      extents_.push_back(Extent{rec_hdr_[k].offset, k});
+    } else {
+      extents_.back().owner = k;  // the last entry at this offset has the bytes, the earlier ones are empty
+    }
+  }
+  extents_valid_ = true;
+  return extents_;
+}
+
 uint32_t TPalmPilotDB::RecordSize(int i) const {
   uint64_t stream_size = stream_->Size();
   uint64_t data_end = stream_size > base_ ? stream_size - base_ : 0;
   uint64_t listed = std::max<uint64_t>(rec_hdr_.size(), header_.record_count);
   uint64_t data_start = kHeaderSize + listed * kRecordEntrySize;
-  uint64_t start = RecordOffset(i);
-  uint64_t end = static_cast<size_t>(i) < rec_hdr_.size() ? RecordOffset(i + 1) : data_end;
-  end = std::min(end, data_end);
+  const uint32_t start = RecordOffset(i);
+  const std::vector<Extent>& extents = Extents();
+  auto here = std::lower_bound(extents.begin(), extents.end(), start,
+                               [](const Extent& e, uint32_t offset) { return e.offset < offset; });
+  if (here == extents.end() || here->owner != static_cast<size_t>(i - 1)) return 0;
+  auto next = here + 1;
+  uint64_t end = next == extents.end() ? data_end : std::min<uint64_t>(next->offset, data_end);
   if (start < data_start || end <= start) return 0;
   return static_cast<uint32_t>(end - start);
 }
@@ -222,8 +246,10 @@ void TPalmPilotDB::Rewrite(const std::function<void(Stream&)>& write) {
     write(*image);
   } catch (...) {
     base_ = saved_base;
+    RecordListChanged();
     throw;
   }
+  RecordListChanged();
   if (!file_name_.empty()) {
     WriteFileAtomically(file_name_, image->bytes());
     stream_ = std::move(image);

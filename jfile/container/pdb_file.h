@@ -124,15 +124,22 @@ class TPalmPilotDB {
 
   // Data offset of record i (1-based), relative to Base; i within 1..RecordList().size().
   uint32_t RecordOffset(int i) const;
-  // Number of data bytes of record i: from its offset to the next record's offset (the last record: to the end
-  // of the stream), kept inside the data area of the file; 0 when the offsets contradict each other or the file.
+  // Number of data bytes of record i: from its offset to the nearest higher offset of any record in the list,
+  // or to the end of the stream when none is higher. For a file written in list order that is the next
+  // record's offset; offsets out of order or of deleted records never cut a record short. Where several
+  // entries share an offset, the last of them in the list has the bytes and the others are empty (as an empty
+  // record shares its offset with the next one), so no byte of the file belongs to two records. 0 when the
+  // offset lies inside the header and record list or past the end of the stream.
   uint32_t RecordSize(int i) const;
   // The raw bytes of record i; a deleted record gives no bytes (deleted is set true).
   std::string ReadRecordData(int i, bool* deleted = nullptr);
 
   PalmHeader& Header() { return header_; }
   const PalmHeader& Header() const { return header_; }
-  std::vector<RecordEntry>& RecordList() { return rec_hdr_; }
+  std::vector<RecordEntry>& RecordList() {
+    RecordListChanged();
+    return rec_hdr_;
+  }
   const std::vector<RecordEntry>& RecordList() const { return rec_hdr_; }
   uint64_t Base() const { return base_; }
   const std::string& FileName() const { return file_name_; }
@@ -145,6 +152,8 @@ class TPalmPilotDB {
   // Builds a new image of the database with write (given a stream positioned at Base) and makes it the object's
   // contents: a file is replaced whole or not at all; a caller's stream is rewritten and cut at the new end.
   void Rewrite(const std::function<void(Stream&)>& write);
+  // Subclasses that change rec_hdr_ directly call this so record sizes are measured afresh.
+  void RecordListChanged() { extents_valid_ = false; }
 
   PalmHeader header_;
   std::vector<RecordEntry> rec_hdr_;
@@ -152,6 +161,17 @@ class TPalmPilotDB {
   std::string file_name_;
   std::unique_ptr<Stream> stream_;
   bool record_list_truncated_ = false;
+
+ private:
+  // One entry per distinct record offset, in ascending order, with the index of the record that has the bytes
+  // there; built on first use after the list changed.
+  struct Extent {
+    uint32_t offset;
+    size_t owner;
+  };
+  const std::vector<Extent>& Extents() const;
+  mutable std::vector<Extent> extents_;
+  mutable bool extents_valid_ = false;
 };
 
 }  // namespace jf

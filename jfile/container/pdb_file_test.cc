@@ -309,7 +309,8 @@ TEST(TPalmPilotDB, OpenFileFindsTheNameInAnotherLetterCase) {
   EXPECT_EQ(db.ReadRecordData(1), "rec1");
 }
 
-// Damaged files: every size stays within the stream and nothing is read outside it (ASan checks the reads).
+// Damaged files: every size stays within the stream and nothing is read outside it (ASan checks the reads). A
+// record runs to the nearest higher offset, so records listed out of order keep their data.
 TEST(TPalmPilotDB, DamagedRecordOffsetsGiveSizesInsideTheFile) {
   const std::string header = Hex(kHeaderHex).substr(0, pdb_layout::kRecordCountOffset);
   struct Case {
@@ -319,9 +320,13 @@ TEST(TPalmPilotDB, DamagedRecordOffsetsGiveSizesInsideTheFile) {
     std::vector<uint32_t> sizes;      // expected RecordSize of each record
   } cases[] = {
       {"offset past the end", Hex("00 03  00000066 00 000000  000000FF 00 000000  00000068 00 000000"),
-       "abcd", {4, 0, 2}},
+       "abcd", {2, 0, 2}},
       {"offsets out of order", Hex("00 03  00000068 00 000000  00000066 00 000000  00000069 00 000000"),
-       "abcd", {0, 3, 1}},
+       "abcd", {1, 2, 1}},
+      {"deleted entry with offset 0 between records",
+       Hex("00 03  00000066 00 000000  00000000 80 000000  00000068 00 000000"), "abcd", {2, 0, 2}},
+      {"two live records at the same offset", Hex("00 03  00000066 00 000000  00000066 00 000000  00000068 00 000000"),
+       "abcd", {0, 2, 2}},
       {"offset into the header", Hex("00 03  00000010 00 000000  00000066 00 000000  00000068 00 000000"),
        "abcd", {0, 2, 2}},
       {"offset into the record list", Hex("00 03  00000050 00 000000  00000067 00 000000  FFFFFFFF 00 000000"),

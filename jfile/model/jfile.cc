@@ -158,6 +158,7 @@ void TJFILE::ReadRecords() {
     kept.push_back(rec_hdr_[k]);
   }
   rec_hdr_ = std::move(kept);
+  RecordListChanged();
   header_.record_count = static_cast<uint16_t>(rec_hdr_.size());
 }
 
@@ -433,16 +434,17 @@ int TJFILE::SaveToStream(Stream& stream) {
 }
 
 void TJFILE::SaveAs(const std::string& name) {
-  header_.name = name.substr(0, kMaxNameLength);
   // A failed write leaves the object describing the file it still has.
   const PalmHeader saved_header = header_;
   const std::vector<RecordEntry> saved_list = rec_hdr_;
   const bool saved_modified = modified_;
+  header_.name = name.substr(0, kMaxNameLength);
   try {
     Rewrite([this](Stream& stream) { SaveToStream(stream); });
   } catch (...) {
     header_ = saved_header;
     rec_hdr_ = saved_list;
+    RecordListChanged();
     modified_ = saved_modified;
     throw;
   }

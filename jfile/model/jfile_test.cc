@@ -802,7 +802,7 @@ TEST(DamagedFileTest, RecordOffsetsThatContradictTheFile) {
   const Case cases[] = {
       {"past the end", "00000725 00 000001  0000FFFF 00 000002", {"Ann", ""}},
       {"inside the header", "00000010 00 000001  00000731 00 000002", {"", "Bob"}},
-      {"descending", "00000731 00 000001  00000725 00 000002", {"", "Ann"}},
+      {"descending", "00000731 00 000001  00000725 00 000002", {"Bob", "Ann"}},
       {"the same offset twice", "00000725 00 000001  00000725 00 000002", {"", "Ann"}},
       {"both at the last byte", "0000073D 00 000001  0000073D 00 000002", {"", ""}},
   };
@@ -820,7 +820,7 @@ TEST(DamagedFileTest, RecordOffsetsThatContradictTheFile) {
 
 TEST(DamagedFileTest, ManyEntriesForOneRecordDoNotMultiplyIt) {
   // 65535 list entries all point at one record of two 32000-character values; read each time, they would
-  // need 4 GB. Each entry reads only up to the next entry's offset, so only the last one has data.
+  // need 4 GB. The bytes at one offset belong to one record only (the last entry there), so only it has data.
   const uint32_t count = 65535;
   const uint32_t block = 78 + count * 8 + 2;
   const uint32_t record = block + 1702 + 4 + 14;
