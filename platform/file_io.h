@@ -2,6 +2,7 @@
 // not at all, so a failure part way through never leaves a user's file half written.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace jf {
@@ -18,6 +19,9 @@ std::string ResolveExistingCase(const std::string& name);
 // Reads the whole of an existing file (letter case resolved as above). Raises EFOpenError "Cannot open file %s"
 // when it does not exist, is a directory, cannot be read, or (mode kReadWrite) cannot be written.
 std::string ReadWholeFile(const std::string& name, FileOpenMode mode);
+
+// The first n bytes of an existing regular file (fewer when it is shorter); empty when it cannot be read.
+std::string ReadFileHead(const std::string& name, size_t n);
 
 // Replaces the file's contents with bytes: writes a temporary file in the same folder, flushes it to disk and
 // renames it over the target, keeping the target's permissions. Raises EFCreateError "Cannot create file %s"

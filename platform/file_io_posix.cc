@@ -96,6 +96,29 @@ std::string ReadWholeFile(const std::string& name, FileOpenMode mode) {
   return bytes;
 }
 
+std::string ReadFileHead(const std::string& name, size_t n) {
+  std::string actual = ResolveExistingCase(name);
+  // Non-blocking, so a named pipe met by a wildcard never stalls the run; only regular files are read.
+  int fd = actual.empty() ? -1 : ::open(actual.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct stat st;
+  if (fd < 0) return std::string();
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::string();
+  }
+  std::string bytes(n, '\0');
+  size_t done = 0;
+  while (done < n) {
+    ssize_t got = ::read(fd, bytes.data() + done, n - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<size_t>(got);
+  }
+  ::close(fd);
+  bytes.resize(done);
+  return bytes;
+}
+
 void WriteFileAtomically(const std::string& name, const std::string& bytes) {
   std::string target = ResolveExistingCase(name);
   struct stat st;

@@ -52,12 +52,8 @@ constexpr size_t kSignatureSize = 8;
 
 // False only when the file could be read and its type and creator are not those of a JFile database.
 bool MayBeJFileDatabase(const std::string& name) {
-  std::string bytes;
-  try {
-    bytes = ReadWholeFile(name, FileOpenMode::kReadOnly);
-  } catch (const EError&) {
-    return true;  // let the load report why the file cannot be read
-  }
+  // A file that cannot be read, or is too short to hold the ids, goes on to the load, which says why.
+  const std::string bytes = ReadFileHead(name, pdb_layout::kTypeOffset + kSignatureSize);
   if (bytes.size() < pdb_layout::kTypeOffset + kSignatureSize) return true;
   const std::string signature = bytes.substr(pdb_layout::kTypeOffset, kSignatureSize);
   for (const std::string& known : kJFileSignatures) {
