@@ -66,10 +66,15 @@ std::string ExportDate(const std::string& value, const DateSample& sample) {
   if (slash1 == 0) return value;
   const int slash2 = CharPosFrom(value, '/', slash1 + 1);
   if (slash2 == 0) return value;
+  // A part that is not a number ("3/7/", "3/7/2002 10:00") leaves the value as it is, rather than reading as
+  // 0 and turning into the year 2000.
   const int32_t first = TextToInteger(value.substr(0, static_cast<size_t>(slash1 - 1)));
+  if (ConversionFailed()) return value;
   const int32_t second =
       TextToInteger(value.substr(static_cast<size_t>(slash1), static_cast<size_t>(slash2 - slash1 - 1)));
+  if (ConversionFailed()) return value;
   const int32_t third = TextToInteger(value.substr(static_cast<size_t>(slash2)));
+  if (ConversionFailed()) return value;
 
   // The numbers laid out as the sample lays out 31, 12 and 2001, so each part can be read at its place.
   const std::string padded = PatternNumber(first, Replicate('0', sample.first_slash - 1)) + "/" +

@@ -126,6 +126,10 @@ TEST(ExportDateTextTest, FollowsTheShortDateFormat) {
       {"MM/dd/yyyy", "3/7", "3/7"},
       {"MM/dd/yyyy", "", ""},
       {"MM/dd/yyyy", "a/b/c", "a/b/c"},
+      {"MM/dd/yyyy", "3/7/", "3/7/"},                      // a part that is no number is not read as 0
+      {"MM/dd/yyyy", "3/7/2002 ", "3/7/2002 "},
+      {"MM/dd/yyyy", "3/7/2002 10:00", "3/7/2002 10:00"},
+      {"yyyy/MM/dd", "abc/1/2", "abc/1/2"},
       {"MM/dd/yyyy", "1/1/-1", "1/1/-1"},        // a negative year is no two-digit year
       {"MM/dd/yyyy", "1/1/1499", "1/1/1499"},
       {"MM/dd/yyyy", "1/1/12345", "1/1/12345"},

@@ -305,9 +305,10 @@ TEST(DbDump, DamagedFiles) {
   r = Dump(dir, {"short.pdb"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   std::vector<std::string> lines = ReportLines(r);
-  ASSERT_EQ(lines.size(), 15u);
+  ASSERT_EQ(lines.size(), 16u);
   EXPECT_EQ(lines[0], "DataBase Name    : Hello");
   EXPECT_EQ(lines[13], "Records          : 0");
+  EXPECT_EQ(lines[14], "Header cut short: the file holds 5 of 78 bytes");
 
   // A JFile database that cannot be read (its record list is cut short): the header report, then the error.
   std::string bad = BuildPdb("Bad", "JfD5", "JFi5", {{"x"}, {"y"}});

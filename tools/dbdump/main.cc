@@ -31,7 +31,7 @@ int DumpMain() {
     TPalmPilotDB db;
     db.OpenFile(name);
     opened_name = db.FileName();
-    PrintHeaderReport(db.Header());
+    PrintHeaderReport(db);
     as_jfile = interpret && IsReportedAsJFile(db.Header());
     if (!as_jfile) PrintRecordReport(db, interpret);
   }

@@ -93,7 +93,8 @@ std::string DateBookLine(std::string_view data) {
 
 }  // namespace
 
-void PrintHeaderReport(const PalmHeader& h) {
+void PrintHeaderReport(TPalmPilotDB& db) {
+  const PalmHeader& h = db.Header();
   Line("DataBase Name    : " + h.name);
   Line("Flags            : " + HexWord(h.attributes));
   Line("Version          : " + IntegerText(h.version));
@@ -108,6 +109,13 @@ void PrintHeaderReport(const PalmHeader& h) {
   Line("Unique ID        : " + StoredBytesHex(h.unique_id_seed));
   Line("Next Record ID   : " + StoredBytesHex(h.next_record_list_id));
   Line("Records          : " + IntegerText(h.record_count));
+  // A file shorter than a header shows zeros for what it lacks; say so rather than pass them off as values.
+  const uint64_t size = db.GetStream().Size();
+  const uint64_t held = size > db.Base() ? size - db.Base() : 0;
+  if (held < pdb_layout::kHeaderSize) {
+    Line("Header cut short: the file holds " + IntegerText(static_cast<int32_t>(held)) + " of " +
+         IntegerText(static_cast<int32_t>(pdb_layout::kHeaderSize)) + " bytes");
+  }
 }
 
 bool IsReportedAsJFile(const PalmHeader& h) {

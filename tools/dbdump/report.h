@@ -10,8 +10,8 @@ namespace jf {
 
 class TJFILE;
 
-// The fourteen "Label : value" lines of the header.
-void PrintHeaderReport(const PalmHeader& header);
+// The fourteen "Label : value" lines of the header, and a note when the file is shorter than a header.
+void PrintHeaderReport(TPalmPilotDB& db);
 
 // True for the databases whose records are shown as a JFile table: type JfDb with creator JFil, or JfD5 with
 // JFi5 (a 3.x database, creator JBas, is dumped raw).

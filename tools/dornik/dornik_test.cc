@@ -452,6 +452,14 @@ TEST(DornikConvert, OutputNamingTheInputConvertsInPlace) {
   Content out = Load(dir.File("A.PDB"));
   ExpectLayout(out, DataBaseMode::JF5);
   ExpectSameContent(in, out, in.fields.size());
+
+  // "*" stands for an omitted output name: in place again, and no file named "*.PDB".
+  r = Dornik(dir, {"A", "*", "/V4"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(Body(r), (std::vector<std::string>{"Reading A.PDB (JFile 5.x format)",
+                                               "Writing A.PDB (JFile 4.x format)", "", "Done."}));
+  EXPECT_FALSE(testing::FileExists(dir.File("*.PDB")));
+  ExpectLayout(Load(dir.File("A.PDB")), DataBaseMode::PRO);
 }
 
 // ---- The question before fields are lost ----

@@ -47,6 +47,7 @@ constexpr int kDefaultVersion = 5;
 constexpr int kMaxPositional = 2;
 constexpr int kExitNoMatch = 2;
 constexpr char kDefaultExtension[] = "PDB";
+constexpr char kOmitted[] = "*";
 constexpr char kEscEcho[] = "\x18" "C";
 
 // The layout a /V number asks for; none for a number that keeps each database's own layout.
@@ -88,12 +89,12 @@ std::string OutputNameFor(const std::string& input, std::string out) {
 std::string CopyProblem(const std::string& output) {
   std::string refusal = OutputRefusal(output, OutputKind::kDatabase);
   if (!refusal.empty()) return refusal;
-  if (!CanCreateFile(output)) {
-    return "cannot copy to " + output + ", its folder does not exist or cannot be written";
-  }
   std::vector<FoundFile> existing = FindFiles(output, kAnyFile);
   if (!existing.empty() && existing.front().read_only) {
     return "cannot copy to " + output + ", the file is read-only";
+  }
+  if (!CanCreateFile(output)) {
+    return "cannot copy to " + output + ", its folder does not exist or cannot be written";
   }
   return std::string();
 }
@@ -186,7 +187,9 @@ int RunDornik() {
     return kExitNoMatch;
   }
 
+  // "*" stands for an omitted output name, as in the other tools; a file named "*.PDB" is never made.
   std::string out_arg = Arg(2);
+  if (out_arg == kOmitted) out_arg.clear();
   bool line_open = false;
   try {
     for (const FoundFile& found : FindFiles(pattern, kAnyFile)) {

@@ -7,6 +7,7 @@
 #include "common/errors.h"
 #include "common/file_names.h"
 #include "common/file_system.h"
+#include "common/strings.h"
 #include "common/tool_main.h"
 #include "jfile/container/output_guard.h"
 #include "jfile/container/pdb_file.h"
@@ -70,10 +71,22 @@ std::string OutputName(const std::string& input) {
   return FullFileName(DefaultExtension(out, kOutputExtension));
 }
 
-// Why the export's files may not be written at out (an existing Palm database there); empty when they may.
-std::string OutputProblem(const std::string& out) {
-  std::string problem = OutputRefusal(ExportCsvName(out), OutputKind::kText);
-  if (problem.empty()) problem = OutputRefusal(ExportDefName(out), OutputKind::kText);
+// True when the two names lead to the same file, as a lookup that ignores letter case would find it.
+bool SameFileName(const std::string& a, const std::string& b) {
+  return UpperText(ResolveExistingCase(a)) == UpperText(ResolveExistingCase(b));
+}
+
+// Why the export's files may not be written at out (an existing Palm database there, the database being read,
+// or a CSV and a DEF name that lead to one file); empty when they may.
+std::string OutputProblem(const std::string& input, const std::string& out) {
+  const std::string csv = ExportCsvName(out);
+  const std::string def = ExportDefName(out);
+  for (const std::string& name : {csv, def}) {
+    if (SameFileName(name, input)) return name + " is the database being exported, not overwritten";
+  }
+  if (SameFileName(csv, def)) return csv + " would be both the CSV and the DEF file, not written";
+  std::string problem = OutputRefusal(csv, OutputKind::kText);
+  if (problem.empty()) problem = OutputRefusal(def, OutputKind::kText);
   return problem;
 }
 
@@ -88,7 +101,7 @@ void ConvertFile(const std::string& input) {
     return;
   }
   const std::string out = OutputName(input);
-  if (std::string problem = OutputProblem(out); !problem.empty()) {
+  if (std::string problem = OutputProblem(input, out); !problem.empty()) {
     OutLine(kErrorMark + problem);
     OutLine();
     return;

@@ -239,6 +239,33 @@ TEST(OstrinTest, ShellExpandedWildcardLeavesTheSecondDatabaseAlone) {
   EXPECT_EQ(ReadFileBytes(dir.File("c.DEF")), b_before);
 }
 
+TEST(OstrinTest, NeverWritesOverTheDatabaseItReads) {
+  TempDir dir;
+  MakeDatabase(dir.File("swap.pdb"), DataBaseMode::JF5, "Swap");
+  // Record offsets out of order: the file still loads, but no longer counts as a Palm database to the output
+  // guard, so only the check against the input keeps the CSV from replacing it.
+  std::string bytes = ReadFileBytes(dir.File("swap.pdb"));
+  std::string first = bytes.substr(78, 8);
+  bytes.replace(78, 8, bytes.substr(86, 8));
+  bytes.replace(86, 8, first);
+  WriteFileBytes(dir.File("swap.pdb"), bytes);
+  ASSERT_TRUE(OutputRefusal(dir.File("swap.pdb"), OutputKind::kText).empty());
+
+  RunResult r = Ostrin({"swap.pdb", "SWAP.PDB"}, dir.path());
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Parsing " + dir.File("swap.pdb") + " <- Error: " +
+                                               dir.File("swap.pdb") + " is the database being exported, not overwritten",
+                                           "", "Done."}));
+  EXPECT_EQ(ReadFileBytes(dir.File("swap.pdb")), bytes);
+
+  // A CSV name that is also the DEF name (same.def and same.DEF are one file to a case-blind lookup).
+  r = Ostrin({"swap.pdb", "same.def"}, dir.path());
+  EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Parsing " + dir.File("swap.pdb") + " <- Error: " +
+                                               dir.File("same.def") + " would be both the CSV and the DEF file, not written",
+                                           "", "Done."}));
+  EXPECT_FALSE(FileExists(dir.File("same.def")));
+}
+
 TEST(OstrinTest, DatesFollowTheLocale) {
   TempDir dir;
   {
