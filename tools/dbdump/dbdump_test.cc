@@ -288,7 +288,8 @@ TEST(DbDump, DamagedFiles) {
   TempDir dir;
   // Five records declared; the record list stops part way through the third entry; the first entry points past
   // the end, the second into the header.
-  std::string cut = BuildPdb("Cut", "DATA", "memo", {}).substr(0, 76) + Hex("00 05  0000FFFF 00 000000  00000010 00 000000  0000");
+  std::string cut = BuildPdb("Cut", "DATA", "memo", {}).substr(0, 76) +
+                    Hex("00 05  0000FFFF 00 000000  00000010 00 000000  0000");
   testing::WriteFileBytes(dir.File("cut.pdb"), cut);
   RunResult r = Dump(dir, {"cut.pdb"});
   EXPECT_EQ(r.exit_code, 0) << r.err;

@@ -253,16 +253,14 @@ TEST(OstrinTest, NeverWritesOverTheDatabaseItReads) {
 
   RunResult r = Ostrin({"swap.pdb", "SWAP.PDB"}, dir.path());
   EXPECT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Parsing " + dir.File("swap.pdb") + " <- Error: " +
-                                               dir.File("swap.pdb") + " is the database being exported, not overwritten",
-                                           "", "Done."}));
+  const std::string own = dir.File("swap.pdb") + " is the database being exported, not overwritten";
+  EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Parsing " + dir.File("swap.pdb") + " <- Error: " + own, "", "Done."}));
   EXPECT_EQ(ReadFileBytes(dir.File("swap.pdb")), bytes);
 
   // A CSV name that is also the DEF name (same.def and same.DEF are one file to a case-blind lookup).
   r = Ostrin({"swap.pdb", "same.def"}, dir.path());
-  EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Parsing " + dir.File("swap.pdb") + " <- Error: " +
-                                               dir.File("same.def") + " would be both the CSV and the DEF file, not written",
-                                           "", "Done."}));
+  const std::string both = dir.File("same.def") + " would be both the CSV and the DEF file, not written";
+  EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Parsing " + dir.File("swap.pdb") + " <- Error: " + both, "", "Done."}));
   EXPECT_FALSE(FileExists(dir.File("same.def")));
 }
 
