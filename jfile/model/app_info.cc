@@ -215,9 +215,10 @@ uint16_t TAppInfo6::GetFieldType(int i) const {
 }
 
 void TAppInfo6::SetFieldType(uint16_t code, int i) {
+  // Any other type takes the mark away, so a later DATE is a plain DATE and no other type carries it.
   if (code == field_type::kIntDate) {
     SetFieldOption(kIntDateMark, i, kIntDateTable);
-  } else if (code == field_type::kDate && GetFieldType(i) == field_type::kIntDate) {
+  } else if (GetFieldOption(i, kIntDateTable) == kIntDateMark) {
     SetFieldOption(0, i, kIntDateTable);
   }
   TAppInfo5::SetFieldType(code, i);

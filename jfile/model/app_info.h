@@ -198,7 +198,7 @@ class TAppInfo5 : public TAppInfo5UP {
 };
 
 // The JFile 5 block with the INT.DATE pseudo-type (JF6): a DATE field whose options table 1 holds 1 reads as
-// INT.DATE (0xFFFF). Setting INT.DATE stores DATE and the mark; setting DATE clears the mark.
+// INT.DATE (0xFFFF). Setting INT.DATE stores DATE and the mark; setting any other type clears the mark.
 class TAppInfo6 : public TAppInfo5 {
  public:
   TAppInfo6() = default;

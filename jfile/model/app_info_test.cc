@@ -135,14 +135,20 @@ TEST(AppInfoTest, IntDateOnlyInTheJF6Block) {
   EXPECT_EQ(file.substr(1050 + 4, 2), Hex("0004"));
   EXPECT_EQ(file.substr(1302 + 8, 4), Hex("00000001"));
   EXPECT_EQ(file.substr(1502 + 8, 4), Hex("00000000"));
-  // Another type leaves the mark; DATE takes it away.
+  // Every other type takes the mark away, so INT.DATE -> STRING -> DATE gives a plain DATE.
+  for (uint16_t other : {field_type::kString, field_type::kDate, field_type::kUnset}) {
+    jf6.SetFieldType(field_type::kIntDate, 3);
+    jf6.SetFieldType(other, 3);
+    EXPECT_EQ(jf6.GetFieldType(3), other);
+    EXPECT_EQ(jf6.GetFieldOption(3, 1), 0u);
+    EXPECT_EQ(Written(jf6).substr(1302 + 8, 4), Hex("00000000"));
+    jf6.SetFieldType(field_type::kDate, 3);
+    EXPECT_EQ(jf6.GetFieldType(3), field_type::kDate);
+  }
+  // A value other than the mark in the table is not the mark and is carried.
+  jf6.SetFieldOption(7, 3, 1);
   jf6.SetFieldType(field_type::kString, 3);
-  EXPECT_EQ(jf6.GetFieldType(3), field_type::kString);
-  EXPECT_EQ(jf6.GetFieldOption(3, 1), 1u);
-  jf6.SetFieldType(field_type::kIntDate, 3);
-  jf6.SetFieldType(field_type::kDate, 3);
-  EXPECT_EQ(jf6.GetFieldType(3), field_type::kDate);
-  EXPECT_EQ(jf6.GetFieldOption(3, 1), 0u);
+  EXPECT_EQ(jf6.GetFieldOption(3, 1), 7u);
 
   TAppInfo3 std_block;
   TAppInfo4 pro;

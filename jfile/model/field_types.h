@@ -10,7 +10,7 @@ namespace jf {
 
 // Which generation of the library's behaviour a tool uses. kCurrent: every tool not named below. kMerger: the
 // merger's copy, with JF6 values read and written up to 16000 characters. kEarlier: the splitter, the HTML tool
-// and the layout converter: three layouts (a JFi5 file reads as JF5), no INT.DATE, values read up to 4000
+// and the layout converter: three layouts (a JFi5 file reads as JF5), no INT.DATE, values read up to 32000
 // characters and written at full length, popup lists of up to 1000 values (at most 100 written back).
 enum class LibraryGeneration { kCurrent, kMerger, kEarlier };
 

@@ -16,7 +16,6 @@ namespace {
 
 constexpr size_t kReadLimit = 32000;
 constexpr size_t kMergerLimit = 16000;
-constexpr size_t kEarlierReadLimit = 4000;
 constexpr size_t kWriteLimit = 4000;
 constexpr size_t kJF6WriteLimit = 32000;
 // The longest value a 16-bit length-table entry can describe (the entry counts the NUL as well).
@@ -69,14 +68,9 @@ DataBaseMode TJFILE::DefaultMode() const {
 }
 
 size_t TJFILE::ReadLimit() const {
-  switch (generation_) {
-    case LibraryGeneration::kEarlier:
-      return kEarlierReadLimit;
-    case LibraryGeneration::kMerger:
-      return kMergerLimit;
-    default:
-      return kReadLimit;
-  }
+  // The earlier generation reads as much as the current one: it writes values at full length, and a shorter
+  // read limit would cut the longer values of a JF6 file on their way through.
+  return generation_ == LibraryGeneration::kMerger ? kMergerLimit : kReadLimit;
 }
 
 size_t TJFILE::WriteLimit() const {
@@ -85,11 +79,13 @@ size_t TJFILE::WriteLimit() const {
   return generation_ == LibraryGeneration::kMerger ? kMergerLimit : kJF6WriteLimit;
 }
 
-template <typename Change>
-void TJFILE::ChangeBlock(Change change) {
-  std::string before = block_->Image();
-  change();
-  if (block_->Image() != before) Changed();
+template <typename Value, typename Get, typename Set>
+void TJFILE::ChangeSetting(const Value& value, Get get, Set set) {
+  const auto before = get();
+  if (before == value) return;
+  set();
+  // The block may cut or limit the value, so what it reads back decides whether anything changed.
+  if (get() != before) Changed();
 }
 
 void TJFILE::InitHeader() {
@@ -113,7 +109,6 @@ void TJFILE::InitHeader() {
   modified_ = false;
   loaded_ = false;
   update_depth_ = 0;
-  update_changed_ = false;
   true_text_ = kTrueText;
   false_text_ = kFalseText;
 }
@@ -123,6 +118,13 @@ void TJFILE::ReadDatabase() {
   mode_ = ModeFromCreator(header_.creator, generation_);
   if (RecordListTruncated()) throw EInOutError("Damaged database: the record list runs past the end of the file");
   block_ = NewAppInfo(mode_);
+  const uint64_t block_start = header_.app_info_offset;
+  if (block_start < DataStart()) {
+    throw EInOutError("Damaged database: the application-info block starts inside the header or the record list");
+  }
+  if (block_start + block_->BlockSize() > DataEnd()) {
+    throw EInOutError("Damaged database: the application-info block runs past the end of the file");
+  }
   records_.clear();
   ClearExtras();
   Stream& stream = *stream_;
@@ -139,9 +141,15 @@ void TJFILE::ReadDatabase() {
   ReadExtraData(stream);
   ReadRecords();
   modified_ = false;
-  update_changed_ = false;
   true_text_ = kTrueText;
   false_text_ = kFalseText;
+}
+
+uint64_t TJFILE::DataStart() const { return kHeaderSize + static_cast<uint64_t>(rec_hdr_.size()) * kRecordEntrySize; }
+
+uint64_t TJFILE::DataEnd() const {
+  const uint64_t size = stream_->Size();
+  return size > base_ ? size - base_ : 0;
 }
 
 void TJFILE::ReadRecords() {
@@ -150,10 +158,19 @@ void TJFILE::ReadRecords() {
   kept.reserve(rec_hdr_.size());
   for (size_t k = 0; k < rec_hdr_.size(); ++k) {
     if ((rec_hdr_[k].attributes & kRecordDeleted) != 0) continue;
+    // Records are named by their place in the file's record list, as a dump of the file shows them.
+    const std::string number = IntegerText(static_cast<int32_t>(k + 1));
+    const uint32_t offset = rec_hdr_[k].offset;
+    if (offset < DataStart()) {
+      throw EInOutError("Damaged database: record " + number + " starts inside the header or the record list");
+    }
+    // An offset at the very end is an empty last record.
+    if (offset > DataEnd()) {
+      throw EInOutError("Damaged database: record " + number + " starts past the end of the file");
+    }
     auto holder = std::make_unique<TDATA>();
-    // A record is read only within its own bytes, up to the next record, so offsets that contradict each other
-    // or the file give empty values and never more data than the file holds.
-    ReadRecord(*holder, ReadRecordData(static_cast<int>(k + 1)));
+    // A record is read only within its own bytes, up to the nearest record after it.
+    ReadRecord(*holder, ReadRecordData(static_cast<int>(k + 1)), number);
     records_.push_back(std::move(holder));
     kept.push_back(rec_hdr_[k]);
   }
@@ -162,23 +179,27 @@ void TJFILE::ReadRecords() {
   header_.record_count = static_cast<uint16_t>(rec_hdr_.size());
 }
 
-void TJFILE::ReadRecord(TDATA& holder, const std::string& data) {
+void TJFILE::ReadRecord(TDATA& holder, const std::string& data, const std::string& number) {
   int count = GetFieldCount();
-  if (count == 0 || data.empty()) return;
-  MemoryStream stream(data);
+  if (count == 0) return;
   const size_t limit = ReadLimit();
   if (mode_ == DataBaseMode::STD) {
+    // Texts are found by their NULs; a last text without one reads to the end of the record.
+    MemoryStream stream(data);
     for (int i = 1; i <= count; ++i) holder.Set(i, ReadText(stream, limit));
     return;
   }
   const size_t table = static_cast<size_t>(count) * kLengthEntrySize;
+  if (table > data.size()) {
+    throw EInOutError("Damaged database: the length table of record " + number + " runs past the end of the record");
+  }
+  const uint8_t* lengths = reinterpret_cast<const uint8_t*>(data.data());
   size_t position = table;
   for (int i = 1; i <= count; ++i) {
-    size_t entry = static_cast<size_t>(i - 1) * kLengthEntrySize;
-    uint16_t length = entry + kLengthEntrySize <= data.size()
-                          ? GetBig16(reinterpret_cast<const uint8_t*>(data.data()) + entry)
-                          : 0;
-    if (position >= data.size()) break;
+    const size_t length = GetBig16(lengths + static_cast<size_t>(i - 1) * kLengthEntrySize);
+    if (length > data.size() - position) {
+      throw EInOutError("Damaged database: the values of record " + number + " run past the end of the record");
+    }
     std::string value = data.substr(position, length);
     value.resize(std::min(StoredLength(value), limit));
     holder.Set(i, std::move(value));
@@ -262,12 +283,12 @@ void TJFILE::SetFieldCount(int n) {
   if (n < 0 || n > limit) {
     throw ERangeError("Too many fields in database: " + IntegerText(n) + " (at most " + IntegerText(limit) + ")");
   }
-  ChangeBlock([&] { block_->SetFieldCount(n); });
+  ChangeSetting(n, [&] { return block_->GetFieldCount(); }, [&] { block_->SetFieldCount(n); });
 }
 
 std::string TJFILE::GetFieldName(int i) const { return block_->GetFieldName(i); }
 void TJFILE::SetFieldName(const std::string& name, int i) {
-  ChangeBlock([&] { block_->SetFieldName(name, i); });
+  ChangeSetting(name, [&] { return block_->GetFieldName(i); }, [&] { block_->SetFieldName(name, i); });
 }
 
 uint16_t TJFILE::GetFieldType(int i) const {
@@ -276,7 +297,7 @@ uint16_t TJFILE::GetFieldType(int i) const {
 }
 
 void TJFILE::SetFieldType(uint16_t code, int i) {
-  ChangeBlock([&] { block_->SetFieldType(code, i); });
+  ChangeSetting(code, [&] { return block_->GetFieldType(i); }, [&] { block_->SetFieldType(code, i); });
 }
 
 std::string TJFILE::GetFieldTypeName(int i) const { return FieldTypeName(GetFieldType(i), generation_); }
@@ -285,36 +306,36 @@ int TJFILE::GetFieldWidth(int i) const { return block_->GetFieldWidth(i); }
 
 void TJFILE::SetFieldWidth(int width, int i) {
   if (width != 0 && width > -kMinWidth && width < kMinWidth) width = width < 0 ? -kMinWidth : kMinWidth;
-  ChangeBlock([&] { block_->SetFieldWidth(width, i); });
+  ChangeSetting(width, [&] { return block_->GetFieldWidth(i); }, [&] { block_->SetFieldWidth(width, i); });
 }
 
 int TJFILE::GetViewWidth() const { return block_->GetViewWidth(); }
 void TJFILE::SetViewWidth(int v) {
-  ChangeBlock([&] { block_->SetViewWidth(v); });
+  ChangeSetting(v, [&] { return block_->GetViewWidth(); }, [&] { block_->SetViewWidth(v); });
 }
 int TJFILE::GetSortField(int k) const { return block_->GetSortField(k); }
 void TJFILE::SetSortField(int v, int k) {
-  ChangeBlock([&] { block_->SetSortField(v, k); });
+  ChangeSetting(v, [&] { return block_->GetSortField(k); }, [&] { block_->SetSortField(v, k); });
 }
 int TJFILE::GetFindField() const { return block_->GetFindField(); }
 void TJFILE::SetFindField(int v) {
-  ChangeBlock([&] { block_->SetFindField(v); });
+  ChangeSetting(v, [&] { return block_->GetFindField(); }, [&] { block_->SetFindField(v); });
 }
 int TJFILE::GetFilterField() const { return block_->GetFilterField(); }
 void TJFILE::SetFilterField(int v) {
-  ChangeBlock([&] { block_->SetFilterField(v); });
+  ChangeSetting(v, [&] { return block_->GetFilterField(); }, [&] { block_->SetFilterField(v); });
 }
 std::string TJFILE::GetFindString() const { return block_->GetFindString(); }
 void TJFILE::SetFindString(const std::string& s) {
-  ChangeBlock([&] { block_->SetFindString(s); });
+  ChangeSetting(s, [&] { return block_->GetFindString(); }, [&] { block_->SetFindString(s); });
 }
 std::string TJFILE::GetFilterString() const { return block_->GetFilterString(); }
 void TJFILE::SetFilterString(const std::string& s) {
-  ChangeBlock([&] { block_->SetFilterString(s); });
+  ChangeSetting(s, [&] { return block_->GetFilterString(); }, [&] { block_->SetFilterString(s); });
 }
 int TJFILE::GetFirstColumn() const { return block_->GetFirstColumn(); }
 void TJFILE::SetFirstColumn(int v) {
-  ChangeBlock([&] { block_->SetFirstColumn(v); });
+  ChangeSetting(v, [&] { return block_->GetFirstColumn(); }, [&] { block_->SetFirstColumn(v); });
 }
 
 int TJFILE::GetCategory() const {
@@ -324,7 +345,7 @@ int TJFILE::GetCategory() const {
 
 void TJFILE::SetCategory(int category) {
   if (block_->HoldsCategoryAndReadOnly()) {
-    ChangeBlock([&] { block_->SetCategory(category); });
+    ChangeSetting(category, [&] { return block_->GetCategory(); }, [&] { block_->SetCategory(category); });
     return;
   }
   uint16_t version = static_cast<uint16_t>((header_.version & kLowTwelveBits) |
@@ -344,7 +365,7 @@ void TJFILE::SetReadOnly(bool read_only) {
   if (block_->HoldsCategoryAndReadOnly()) {
     int flags = block_->GetFlags();
     flags = read_only ? (flags | app_info_layout::kFlagReadOnly) : (flags & ~app_info_layout::kFlagReadOnly);
-    ChangeBlock([&] { block_->SetFlags(flags); });
+    ChangeSetting(read_only, [&] { return GetReadOnly(); }, [&] { block_->SetFlags(flags); });
     return;
   }
   uint16_t attributes = read_only ? static_cast<uint16_t>(header_.attributes | kHeaderReadOnly)
@@ -453,19 +474,13 @@ void TJFILE::SaveAs(const std::string& name) {
 void TJFILE::BeginUpdate() { ++update_depth_; }
 
 void TJFILE::EndUpdate() {
-  if (update_depth_ > 0) --update_depth_;
-  if (update_depth_ == 0 && update_changed_) {
-    update_changed_ = false;
-    MarkModified();
-  }
+  if (update_depth_ == 0) return;  // an unmatched end: no bracket to close
+  --update_depth_;
+  Changed();
 }
 
 void TJFILE::Changed() {
-  if (update_depth_ == 0) {
-    MarkModified();
-  } else {
-    update_changed_ = true;
-  }
+  if (update_depth_ == 0) MarkModified();
 }
 
 }  // namespace jf

@@ -59,10 +59,12 @@ class TJFILE : public TPalmPilotDB {
 
   // A new, empty JF6 database named "Untitled" (the earlier generation: JF5).
   void InitHeader() override;
-  // Reads the whole JFile database at the stream's position. Raises EInOutError for data it cannot take
-  // ("Not a JFile/JFile Pro database!", too many fields, an invalid field letter, a record list that runs past
-  // the end of the file). Each record is read within its own bytes (up to the next record's offset); values
-  // are cut at the generation's read limit.
+  // Reads the whole JFile database at the stream's position. Raises EInOutError for data it cannot take:
+  // "Not a JFile/JFile Pro database!", too many fields, an invalid field letter, and "Damaged database: ..."
+  // for a record list or application-info block that runs past the end of the file, a live record that starts
+  // inside the header and record list or past the end, or (outside STD) a record whose length table or values
+  // run past its bytes. Each record is read within its own bytes (up to the nearest record after it); values
+  // are cut at the generation's read limit. STD texts are found by their NULs, the last one may run to the end.
   void ReadDatabase() override;
   // Creates empty record holders for new records or releases those past n, then marks the change.
   void SetRecordCount(uint16_t n) override;
@@ -143,6 +145,8 @@ class TJFILE : public TPalmPilotDB {
   // replaced whole or not at all, and no old bytes remain after the new end.
   void SaveAs(const std::string& name);
 
+  // Between BeginUpdate and its EndUpdate no change marks the database; the outermost EndUpdate marks it once,
+  // whatever happened inside. An EndUpdate without a BeginUpdate does nothing.
   void BeginUpdate();
   void EndUpdate();
   void Changed();
@@ -159,12 +163,16 @@ class TJFILE : public TPalmPilotDB {
   size_t WriteLimit() const;
   bool HasPresets() const { return mode_ == DataBaseMode::JF5 || mode_ == DataBaseMode::JF6; }
   int PopupCapacity() const;
-  // Applies a change to the block and marks the database when the block's bytes changed.
-  template <typename Change>
-  void ChangeBlock(Change change);
+  // Calls set only when get() differs from value, and marks the database when get() then gives something else.
+  template <typename Value, typename Get, typename Set>
+  void ChangeSetting(const Value& value, Get get, Set set);
+  // Where the record data may start (after the header and the record list) and end, relative to Base.
+  uint64_t DataStart() const;
+  uint64_t DataEnd() const;
   void ClearExtras();
   void ReadRecords();
-  void ReadRecord(TDATA& holder, const std::string& data);
+  // number names the record in error messages.
+  void ReadRecord(TDATA& holder, const std::string& data, const std::string& number);
   void WriteRecords(Stream& stream);
   void ReadExtraData(Stream& stream);
   void WriteExtraData(Stream& stream);
@@ -180,7 +188,6 @@ class TJFILE : public TPalmPilotDB {
   bool modified_ = false;
   DataBaseMode mode_ = DataBaseMode::JF6;
   int update_depth_ = 0;
-  bool update_changed_ = false;  // a change happened inside BeginUpdate/EndUpdate
   std::string true_text_ = "TRUE";
   std::string false_text_ = "FALSE";
   bool loaded_ = false;

@@ -300,8 +300,8 @@ TEST(SaveTest, ValueLimitsPerLayoutAndGeneration) {
       {LibraryGeneration::kMerger, DataBaseMode::JF6, 20000, LibraryGeneration::kCurrent, 16000},
       {LibraryGeneration::kCurrent, DataBaseMode::JF6, 20000, LibraryGeneration::kMerger, 16000},
       {LibraryGeneration::kEarlier, DataBaseMode::PRO, 5000, LibraryGeneration::kCurrent, 5000},
-      {LibraryGeneration::kEarlier, DataBaseMode::JF5, 5000, LibraryGeneration::kEarlier, 4000},
-      {LibraryGeneration::kEarlier, DataBaseMode::STD, 5000, LibraryGeneration::kEarlier, 4000},
+      {LibraryGeneration::kEarlier, DataBaseMode::JF5, 40000, LibraryGeneration::kEarlier, 32000},
+      {LibraryGeneration::kEarlier, DataBaseMode::STD, 40000, LibraryGeneration::kEarlier, 32000},
       // The 16-bit length table cannot describe more than 65534 characters.
       {LibraryGeneration::kEarlier, DataBaseMode::PRO, 70000, LibraryGeneration::kCurrent, 32000},
   };
@@ -317,6 +317,21 @@ TEST(SaveTest, ValueLimitsPerLayoutAndGeneration) {
     EXPECT_EQ(back->GetFieldValue(1, 1).size(), c.expected);
     EXPECT_EQ(back->GetFieldValue(2, 1), "after");
   }
+}
+
+TEST(SaveTest, EarlierGenerationKeepsTheLongValuesOfAJf6File) {
+  TJFILE db;
+  db.SetFieldCount(2);
+  db.SetRecordCount(1);
+  db.SetFieldValue(std::string(10000, 'v'), 1, 1);
+  db.SetFieldValue("after", 2, 1);
+  db.SetDefault(std::string(10000, 'd'), 2);
+  auto earlier = Load(Save(db), LibraryGeneration::kEarlier);
+  EXPECT_EQ(earlier->GetFieldValue(1, 1).size(), 10000u);
+  auto back = Load(Save(*earlier));
+  EXPECT_EQ(back->GetFieldValue(1, 1), std::string(10000, 'v'));
+  EXPECT_EQ(back->GetFieldValue(2, 1), "after");
+  EXPECT_EQ(back->GetDefault(2), std::string(10000, 'd'));
 }
 
 TEST(SaveTest, RecordsWrittenPerLayout) {
@@ -450,6 +465,7 @@ TEST(ValueTest, FieldWidthSignRule) {
                         {DataBaseMode::JF6, INT32_MIN, 0}, {DataBaseMode::JF6, -20, -20}};
   for (const Case& c : cases) {
     TJFILE db;
+    db.SetFieldCount(1);  // the conversion carries the field's width of 100
     db.SetDataBaseMode(c.mode);
     db.SetFieldWidth(c.set, 1);
     EXPECT_EQ(db.GetFieldWidth(1), c.get) << c.set;
@@ -537,6 +553,25 @@ TEST(ModifiedTest, SettersMarkOnlyRealChanges) {
   EXPECT_FALSE(bool_db->IsModified());
 }
 
+// Setters compare what the getter reads, not the block's bytes: a slot may hold bytes after the text's NUL, and
+// a value the block cuts or limits may already be what it holds.
+TEST(ModifiedTest, SettersCompareWhatTheGetterReads) {
+  std::string bytes = ProFixture();
+  Place(bytes, 96 + 0, Hex(R"("Name" 00 "old")"));
+  auto db = Load(bytes);
+  db->SetFieldName("Name", 1);
+  db->SetFindString("An");  // the find text has bytes after its NUL too
+  EXPECT_FALSE(db->IsModified());
+  db->SetFieldName("ABCDEFGHIJKLMNOPQRST", 1);
+  db->SetFindString("ABCDEFGHIJKLMNO");
+  db->SetViewWidth(0xFFFF);
+  Save(*db);
+  db->SetFieldName("ABCDEFGHIJKLMNOPQRSTU", 1);  // cut to the name it already has
+  db->SetFindString("ABCDEFGHIJKLMNOP");
+  db->SetViewWidth(-1);  // the same 16 bits
+  EXPECT_FALSE(db->IsModified());
+}
+
 TEST(ModifiedTest, UpdatesGroupMarks) {
   auto db = Load(ProFixture());
   db->BeginUpdate();
@@ -549,11 +584,17 @@ TEST(ModifiedTest, UpdatesGroupMarks) {
   Save(*db);
   EXPECT_FALSE(db->IsModified());
   db->BeginUpdate();
-  db->SetFieldName("X", 1);  // no change inside: no mark at the end
-  db->EndUpdate();
+  db->SetFieldName("X", 1);  // no change inside: the end of the bracket marks all the same
   EXPECT_FALSE(db->IsModified());
-  db->EndUpdate();  // an unmatched end does not stop later marks
+  db->EndUpdate();
+  EXPECT_TRUE(db->IsModified());
+  Save(*db);
+  db->EndUpdate();  // an unmatched end neither marks nor lets the depth go below zero
+  EXPECT_FALSE(db->IsModified());
+  db->BeginUpdate();
   db->SetFieldName("Y", 1);
+  EXPECT_FALSE(db->IsModified());
+  db->EndUpdate();
   EXPECT_TRUE(db->IsModified());
 }
 
@@ -730,6 +771,14 @@ TEST(ConversionTest, IntDateMark) {
   pro->SetDataBaseMode(DataBaseMode::JF6);
   pro->SetFieldType(field_type::kIntDate, 2);
   EXPECT_EQ(Reload(*pro)->GetFieldType(2), field_type::kIntDate);
+  // Any other type takes the mark away: INT.DATE -> STRING -> DATE is a plain DATE, and the STRING field's
+  // file carries no mark.
+  auto jf6 = Load(Jf6Fixture());
+  jf6->SetFieldType(field_type::kString, 2);
+  EXPECT_EQ(Save(*jf6).substr(96 + 1306, 4), Hex("00000000"));
+  jf6->SetFieldType(field_type::kDate, 2);
+  EXPECT_EQ(jf6->GetFieldType(2), field_type::kDate);
+  EXPECT_EQ(Reload(*jf6)->GetFieldType(2), field_type::kDate);
 }
 
 TEST(ConversionTest, EarlierGenerationWritesJfDbAndHasNoJf6) {
@@ -787,33 +836,64 @@ TEST(DamagedFileTest, LengthTableEntriesAreCutAtTheLimitAndTheEnd) {
   EXPECT_EQ(loaded->GetFieldValue(1, 1), std::string(32000, 'w'));
   EXPECT_EQ(loaded->GetFieldValue(2, 1), "ok");
   EXPECT_EQ(loaded->GetFieldValue(3, 1), "");
-  // The same record cut short: the long value ends at the end of the file, the rest is empty.
-  auto cut = Load(fixed + record.substr(0, 106));
-  EXPECT_EQ(cut->GetFieldValue(1, 1), std::string(100, 'w'));
-  EXPECT_EQ(cut->GetFieldValue(2, 1), "");
+  // The same record cut short: its values, or its length table, run past its end.
+  EXPECT_EQ(ExpectLoadError(fixed + record.substr(0, 106)),
+            "Damaged database: the values of record 1 run past the end of the record");
+  EXPECT_EQ(ExpectLoadError(fixed + record.substr(0, 5)),
+            "Damaged database: the length table of record 1 runs past the end of the record");
+  // A value one byte short of its length entry is as damaged as a missing one.
+  EXPECT_EQ(ExpectLoadError(fixed + record.substr(0, record.size() - 1)),
+            "Damaged database: the values of record 1 run past the end of the record");
 }
 
+std::string ProWithoutFields() {
+  std::string bytes = ProFixture();
+  Place(bytes, 96 + 1150, Hex("0000"));
+  return bytes;
+}
+
+// Either the records' first values as loaded, or the load error.
 TEST(DamagedFileTest, RecordOffsetsThatContradictTheFile) {
   struct Case {
     const char* label;
+    std::function<std::string()> fixture;
     std::string list;
     std::vector<std::string> first_fields;
+    std::string error;
   };
+  const std::string damaged = "Damaged database: ";
   const Case cases[] = {
-      {"past the end", "00000725 00 000001  0000FFFF 00 000002", {"Ann", ""}},
-      {"inside the header", "00000010 00 000001  00000731 00 000002", {"", "Bob"}},
-      {"descending", "00000731 00 000001  00000725 00 000002", {"Bob", "Ann"}},
-      {"the same offset twice", "00000725 00 000001  00000725 00 000002", {"", "Ann"}},
-      {"both at the last byte", "0000073D 00 000001  0000073D 00 000002", {"", ""}},
+      {"past the end", ProFixture, "00000725 00 000001  0000FFFF 00 000002", {},
+       damaged + "record 2 starts past the end of the file"},
+      {"one past the end", ProFixture, "00000725 00 000001  0000073F 00 000002", {},
+       damaged + "record 2 starts past the end of the file"},
+      {"inside the header", ProFixture, "00000010 00 000001  00000731 00 000002", {},
+       damaged + "record 1 starts inside the header or the record list"},
+      {"inside the record list", ProFixture, "0000005D 00 000001  00000731 00 000002", {},
+       damaged + "record 1 starts inside the header or the record list"},
+      {"descending", ProFixture, "00000731 00 000001  00000725 00 000002", {"Bob", "Ann"}, ""},
+      {"deleted entry pointing nowhere", ProFixture, "0000FFFF 80 000001  00000731 00 000002", {"Bob"}, ""},
+      {"the same offset twice", ProFixture, "00000725 00 000001  00000725 00 000002", {},
+       damaged + "the length table of record 1 runs past the end of the record"},
+      {"at the end of the file", ProFixture, "00000725 00 000001  0000073E 00 000002", {},
+       damaged + "the length table of record 2 runs past the end of the record"},
+      {"no fields: both at the end", ProWithoutFields, "0000073E 00 000001  0000073E 00 000002", {"", ""}, ""},
+      {"STD: the same offset twice", StdFixture, "000002A4 00 000001  000002A4 00 000002", {"", "Pen"}, ""},
+      {"STD: at the end of the file", StdFixture, "000002A4 00 000001  000002B0 00 000002", {"Pen", ""}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    std::string bytes = ProFixture();
+    std::string bytes = c.fixture();
     Place(bytes, 78, Hex(c.list));
+    if (!c.error.empty()) {
+      EXPECT_EQ(ExpectLoadError(bytes), c.error);
+      continue;
+    }
     auto db = Load(bytes);
-    ASSERT_EQ(db->RecordCount(), 2);
-    EXPECT_EQ(db->GetFieldValue(1, 1), c.first_fields[0]);
-    EXPECT_EQ(db->GetFieldValue(1, 2), c.first_fields[1]);
+    ASSERT_EQ(db->RecordCount(), static_cast<int>(c.first_fields.size()));
+    for (size_t r = 0; r < c.first_fields.size(); ++r) {
+      EXPECT_EQ(db->GetFieldValue(1, static_cast<int>(r + 1)), c.first_fields[r]);
+    }
     Save(*db);
   }
 }
@@ -821,23 +901,45 @@ TEST(DamagedFileTest, RecordOffsetsThatContradictTheFile) {
 TEST(DamagedFileTest, ManyEntriesForOneRecordDoNotMultiplyIt) {
   // 65535 list entries all point at one record of two 32000-character values; read each time, they would
   // need 4 GB. The bytes at one offset belong to one record only (the last entry there), so only it has data.
+  // In STD the others read as empty records; with a length table the first of them is already damaged.
   const uint32_t count = 65535;
   const uint32_t block = 78 + count * 8 + 2;
-  const uint32_t record = block + 1702 + 4 + 14;
-  std::string bytes = Header("Many", "0008 0001", "00000000", R"("JfDb" "JFil" 00000000 00000000 FFFF)");
-  PutBig32(reinterpret_cast<uint8_t*>(bytes.data()) + 52, block);
-  std::string entry(8, '\0');
-  PutBig32(reinterpret_cast<uint8_t*>(entry.data()), record);
-  for (uint32_t i = 0; i < count; ++i) bytes += entry;
-  std::string info(1702, '\0');
-  Place(info, 1150, Hex("0002"));
-  bytes += Hex("0000") + info + Hex(R"(00000000 "EndJFileData" 00 00)");
-  ASSERT_EQ(bytes.size(), record);
-  bytes += Hex("7D01 7D01") + std::string(32000, 'a') + Hex("00") + std::string(32000, 'b') + Hex("00");
-  auto db = Load(bytes);
-  ASSERT_EQ(db->RecordCount(), 65535);
-  EXPECT_EQ(db->GetFieldValue(1, 1), "");
-  EXPECT_EQ(db->GetFieldValue(2, 65535), std::string(32000, 'b'));
+  struct Case {
+    const char* type_creator;
+    size_t block_size;
+    size_t field_count_at;
+    std::string extra;
+  };
+  const Case cases[] = {
+      {R"("JfDb" "JBas")", 564, 460, Hex("00000000")},
+      {R"("JfDb" "JFil")", 1702, 1150, Hex(R"(00000000 "EndJFileData" 00 00)")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type_creator);
+    const bool std_layout = c.block_size == 564;
+    const uint32_t record = static_cast<uint32_t>(block + c.block_size + c.extra.size());
+    std::string bytes = Header("Many", "0008 0001", "00000000",
+                               std::string(c.type_creator) + " 00000000 00000000 FFFF");
+    PutBig32(reinterpret_cast<uint8_t*>(bytes.data()) + 52, block);
+    std::string entry(8, '\0');
+    PutBig32(reinterpret_cast<uint8_t*>(entry.data()), record);
+    for (uint32_t i = 0; i < count; ++i) bytes += entry;
+    std::string info(c.block_size, '\0');
+    Place(info, c.field_count_at, Hex("0002"));
+    bytes += Hex("0000") + info + c.extra;
+    ASSERT_EQ(bytes.size(), record);
+    if (!std_layout) bytes += Hex("7D01 7D01");
+    bytes += std::string(32000, 'a') + Hex("00") + std::string(32000, 'b') + Hex("00");
+    if (!std_layout) {
+      EXPECT_EQ(ExpectLoadError(bytes),
+                "Damaged database: the length table of record 1 runs past the end of the record");
+      continue;
+    }
+    auto db = Load(bytes);
+    ASSERT_EQ(db->RecordCount(), 65535);
+    EXPECT_EQ(db->GetFieldValue(1, 1), "");
+    EXPECT_EQ(db->GetFieldValue(2, 65535), std::string(32000, 'b'));
+  }
 }
 
 TEST(DamagedFileTest, StdTextWithoutItsNulAtTheEnd) {
@@ -851,13 +953,23 @@ TEST(DamagedFileTest, StdTextWithoutItsNulAtTheEnd) {
   EXPECT_EQ(cut->GetFieldValue(2, 2), "");
 }
 
-TEST(DamagedFileTest, BlockOffsetPastTheEnd) {
-  std::string bytes = ProFixture();
-  Place(bytes, 52, Hex("00100000"));
-  auto db = Load(bytes);  // the block reads as zeros: no fields
-  EXPECT_EQ(db->GetFieldCount(), 0);
-  EXPECT_EQ(db->RecordCount(), 2);
-  EXPECT_EQ(db->GetFieldValue(1, 1), "");
+TEST(DamagedFileTest, BlockOutsideTheFile) {
+  const std::string past = "Damaged database: the application-info block runs past the end of the file";
+  const std::string inside = "Damaged database: the application-info block starts inside the header or the record list";
+  for (auto [offset, error] : {std::pair{"00100000", past}, {"FFFFFF00", past}, {"00000000", inside},
+                               {"0000005D", inside}}) {
+    SCOPED_TRACE(offset);
+    std::string bytes = ProFixture();
+    Place(bytes, 52, Hex(offset));
+    EXPECT_EQ(ExpectLoadError(bytes), error);
+  }
+  // A file without records that ends right after its block loads; one byte less is damaged.
+  TJFILE empty;
+  empty.SetDataBaseMode(DataBaseMode::PRO);
+  std::string bytes = Save(empty).substr(0, 80 + 1702);
+  EXPECT_EQ(Load(bytes)->GetFieldCount(), 0);
+  bytes.pop_back();
+  EXPECT_EQ(ExpectLoadError(bytes), past);
 }
 
 }  // namespace
