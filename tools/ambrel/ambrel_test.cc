@@ -413,8 +413,10 @@ TEST(AmbrelTest, WildcardRunCarriesDefValuesToFilesWithoutTheirOwn) {
 
 TEST(AmbrelTest, FilterKeepsRecordsByTheirFirstValue) {
   TempDir dir;
+  // A first value without its closing quote, and an unquoted line, have nothing the filter could match.
   WriteFileBytes(dir.File("list.csv"),
-                 Csv({{"ABName", "V"}, {"ABC1", "1"}, {"abc2", "2"}, {"ABD", "3"}, {"AB", "4"}, {"xAB", "5"}}));
+                 Csv({{"ABName", "V"}, {"ABC1", "1"}, {"abc2", "2"}, {"ABD", "3"}, {"AB", "4"}, {"xAB", "5"}}) +
+                     "\"AB,\"x\r\nAB,6\r\n");
   RunResult r = Ambrel({"list", "*", "*", "AB"}, dir.path());
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Reading " + dir.File("list.csv") + " (filtering \"AB\"",
@@ -493,7 +495,10 @@ TEST(AmbrelTest, ValuesOutsideTheTablesEndTheRunWithoutOutput) {
   };
   const std::vector<BadCase> cases = {
       {{"Widths=10,40000"}, "Widths value 40000 is out of range (-32768..32767)"},
-      {{"Category=300"}, "Category value 300 is out of range (0..255)"},
+      {{"Category=16"}, "Category value 16 is out of range (0..15)"},
+      {{"Find=70000,x"}, "Find value 70000 is out of range (0..65535)"},
+      {{"Filter=-3,x"}, "Filter value -3 is out of range (0..65535)"},
+      {{"FirstCol=70000"}, "FirstCol value 70000 is out of range (0..65535)"},
       {{"Sort=1,2,70000"}, "Sort value 70000 is out of range (0..65535)"},
       {{"Filter2=\"f\",\"\",\"\",\"\",\"\",\"\",1,0,0,200"}, "Filter2 value 200 is out of range (-128..127)"},
   };
@@ -507,6 +512,111 @@ TEST(AmbrelTest, ValuesOutsideTheTablesEndTheRunWithoutOutput) {
     EXPECT_EQ(r.err, "ambrel: " + dir.File("bad.def") + ": " + c.message + "\n");
     EXPECT_FALSE(FileExists(dir.File("bad.PDB")));
   }
+
+  // Notes already given stay on the screen when a range error ends the run.
+  TempDir dir;
+  std::string popups;
+  for (int i = 0; i < 101; ++i) popups += (i > 0 ? "," : "") + std::to_string(i);
+  WriteFileBytes(dir.File("bad.csv"), Csv({{"A", "B"}, {"1", std::string(5000, 'x')}}));
+  WriteFileBytes(dir.File("bad.def"), Def({"Types=LIST", "Popup1=" + popups, "Filter1=\"f\",,,,,,70000"}));
+  RunResult r = Ambrel({"bad", "/V4"}, dir.path());
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.err, "ambrel: " + dir.File("bad.def") + ": Filter1 value 70000 is out of range (0..65535)\n");
+  EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Reading " + dir.File("bad.csv"),
+                                           "  (Field 2 in record 2 too long - 5001 bytes)",
+                                           "Reading " + dir.File("bad.def"),
+                                           "  PopUp list for field \"A\" truncated to 100 entries."}));
+  EXPECT_FALSE(FileExists(dir.File("bad.PDB")));
+}
+
+// JFile 3.x holds 20 fields: the others are dropped with a note, and the conversion goes on.
+TEST(AmbrelTest, FieldsAJFile3DatabaseCannotHoldAreDroppedWithANote) {
+  struct DropCase {
+    int fields;
+    std::string note;
+  };
+  const std::vector<DropCase> cases = {
+      {30, "  (Fields 21 to 30 dropped: JFile 3.x holds at most 20 fields)"},
+      {21, "  (Field 21 dropped: JFile 3.x holds at most 20 fields)"},
+  };
+  for (const DropCase& c : cases) {
+    SCOPED_TRACE(c.note);
+    TempDir dir;
+    Records wide(2);
+    for (int i = 1; i <= c.fields; ++i) {
+      wide[0].push_back("F" + std::to_string(i));
+      wide[1].push_back("v" + std::to_string(i));
+    }
+    WriteFileBytes(dir.File("wide.csv"), Csv(wide));
+    RunResult r = Ambrel({"wide", "/V3"}, dir.path());
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Reading " + dir.File("wide.csv"),
+                                             "Writing " + dir.File("wide.PDB") + " (JFile 3.x)", c.note, "",
+                                             "Done."}));
+    TJFILE db;
+    db.OpenFile(dir.File("wide.PDB"));
+    EXPECT_EQ(db.GetFieldCount(), 20);
+    EXPECT_EQ(db.GetFieldName(20), "F20");
+    ExpectPalmFile(dir.File("wide.PDB"), "JFile Pro DataBase", "JfDbJBas",
+                   {StringList(wide[1].begin(), wide[1].begin() + 20)});
+
+    // Later layouts hold them all.
+    r = Ambrel({"wide", "/V4"}, dir.path());
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out.find("dropped"), std::string::npos) << r.out;
+  }
+}
+
+// A file without quoted field names (a plain spreadsheet export, a DEF file met by a wildcard) is refused on
+// its own line; the run goes on and nothing is written for it.
+TEST(AmbrelTest, FilesWithoutQuotedFieldNamesAreRefused) {
+  TempDir dir;
+  ASSERT_TRUE(EnsureFolder(dir.File("sub")));
+  WriteFileBytes(dir.File("sub/EXCEL.CSV"), "Name,Phone\r\nAnn,123\r\n");
+  WriteFileBytes(dir.File("sub/LIST.CSV"), Csv({{"Name", "Phone"}, {"Ann", "123"}, {"Bob", "456"}}));
+  WriteFileBytes(dir.File("sub/LIST.DEF"), Def({"Title=List", "Widths=30,40"}));
+  RunResult r = Ambrel({"sub/*.*"}, dir.path());
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const std::string refusal = " has no quoted field names: not a CSV file of this format";
+  EXPECT_EQ(Lines(r.out),
+            Concat(kBanner, {"Reading " + dir.File("sub/EXCEL.CSV") + " <- Error: " + dir.File("sub/EXCEL.CSV") +
+                                 refusal,
+                             "", "Reading " + dir.File("sub/LIST.CSV"), "Reading " + dir.File("sub/LIST.DEF"),
+                             "Writing " + dir.File("sub/LIST.PDB"), "",
+                             "Reading " + dir.File("sub/LIST.DEF") + " <- Error: " + dir.File("sub/LIST.DEF") +
+                                 refusal,
+                             "", "Done."}));
+  EXPECT_FALSE(FileExists(dir.File("sub/EXCEL.PDB")));
+  TJFILE db;
+  db.OpenFile(dir.File("sub/LIST.PDB"));
+  EXPECT_EQ(db.Header().name, "List");
+  EXPECT_EQ(LoadedRecords(db), (Records{{"Ann", "123"}, {"Bob", "456"}}));
+
+  // Run again, the database itself is met too and refused; it keeps its records.
+  r = Ambrel({"sub/*.*"}, dir.path());
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_NE(r.out.find(dir.File("sub/LIST.PDB") + " is a Palm database, not a CSV file"), std::string::npos);
+  TJFILE again;
+  again.OpenFile(dir.File("sub/LIST.PDB"));
+  EXPECT_EQ(LoadedRecords(again), (Records{{"Ann", "123"}, {"Bob", "456"}}));
+}
+
+// The byte 0xCF stands for a line feed only in defaults; elsewhere it is the letter it is in Windows-1252.
+TEST(AmbrelTest, OnlyDefaultsTurnTheSubstituteByteIntoALineFeed) {
+  TempDir dir;
+  WriteFileBytes(dir.File("names.csv"), Csv({{"Name", "Note"}, {"Lo\xCF" "c", "a\xCF" "b"}}));
+  WriteFileBytes(dir.File("names.def"), Def({"Title=Lo\xCF" "c", "Find=1,Lo\xCF" "c", "Default2=one\xCF" "two"}));
+  RunResult r = Ambrel({"names"}, dir.path());
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  TJFILE db;
+  db.OpenFile(dir.File("names.PDB"));
+  EXPECT_EQ(db.Header().name, "Lo\xCF" "c");
+  EXPECT_EQ(db.GetFindString(), "Lo\xCF" "c");
+  EXPECT_EQ(db.GetDefault(2), "one\ntwo");
+  // CSV values are written by the exporter with the substitute for every line feed.
+  EXPECT_EQ(db.GetFieldValue(1, 1), "Lo\nc");
+  EXPECT_EQ(db.GetFieldValue(2, 1), "a\nb");
+  ExpectPalmFileAgrees(dir.File("names.PDB"), db);
 }
 
 // 65,535 lines of 50 fields: read once and split once, so the run takes time in proportion to the file's size.
@@ -533,10 +643,13 @@ TEST(AmbrelTest, LargestFileConverts) {
   EXPECT_EQ(db.GetFieldCount(), 50);
   EXPECT_EQ(db.GetFieldValue(50, 65534), "65535_50");
 
-  csv += "\"one line too many\"\r\n";
+  // The line too many is also too long: its note is shown before the error ends the run.
+  csv += "\"" + std::string(20000, 'z') + "\"\r\n";
   WriteFileBytes(dir.File("big.csv"), csv);
   r = Ambrel({"big", "over"}, dir.path(), options);
   EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(Lines(r.out), Concat(kBanner, {"Reading " + dir.File("big.csv"),
+                                           "  (Field 1 in record 65536 too long - 20001 bytes)"}));
   EXPECT_EQ(r.err, "ambrel: " + dir.File("big.csv") + ": more than 65535 lines to convert (the field-name line counted)\n");
   EXPECT_FALSE(FileExists(dir.File("over.PDB")));
 }

@@ -61,6 +61,13 @@ std::vector<std::string> PopupValuesFor(const AmbrelTables& tables, int field) {
   return values;
 }
 
+// The layout a version names for the user; empty where the version makes no point of it.
+std::string LayoutName(int version) {
+  if (version == 3) return "JFile 3.x";
+  if (version == 4) return "JFile 4.x";
+  return std::string();
+}
+
 }  // namespace
 
 size_t FieldLengthLimit(int version) {
@@ -80,9 +87,21 @@ std::optional<DataBaseMode> TargetMode(int version) {
 }
 
 std::string VersionNote(int version) {
-  if (version == 3) return " (JFile 3.x)";
-  if (version == 4) return " (JFile 4.x)";
-  return std::string();
+  const std::string name = LayoutName(version);
+  return name.empty() ? name : " (" + name + ")";
+}
+
+std::string DroppedFieldsNote(int field_count, int version) {
+  const std::optional<DataBaseMode> mode = TargetMode(version);
+  if (!mode) return std::string();
+  const int kept = MaxFieldCount(*mode);
+  if (field_count <= kept) return std::string();
+  const std::string first = std::to_string(kept + 1);
+  const std::string fields =
+      field_count == kept + 1 ? "Field " + first : "Fields " + first + " to " + std::to_string(field_count);
+  std::string layout = LayoutName(version);
+  if (layout.empty()) layout = "this layout";
+  return "(" + fields + " dropped: " + layout + " holds at most " + std::to_string(kept) + " fields)";
 }
 
 void FillDatabase(TJFILE& db, const AmbrelTables& tables, int version) {

@@ -19,6 +19,9 @@ size_t FieldLengthLimit(int version);
 std::optional<DataBaseMode> TargetMode(int version);
 // The note after the "Writing" line's name: " (JFile 3.x)" for 3, " (JFile 4.x)" for 4, else empty.
 std::string VersionNote(int version);
+// The note for fields the version's layout cannot hold, as "(Fields 21 to 30 dropped: JFile 3.x holds at most 20
+// fields)"; empty when all field_count fields fit.
+std::string DroppedFieldsNote(int field_count, int version);
 
 // Fills db, a new database, from the tables: field count and names, records, settings, dates in the form the
 // version wants, types, widths, popup lists, the layout, and in JFile 5 layouts the presets and defaults. The

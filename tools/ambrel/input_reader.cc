@@ -8,6 +8,7 @@
 #include "common/errors.h"
 #include "common/strings.h"
 #include "jfile/interchange/def_format.h"
+#include "jfile/model/app_info.h"
 #include "jfile/model/field_types.h"
 
 namespace jf {
@@ -32,7 +33,7 @@ struct Range {
 constexpr Range kInt16Range = {std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()};
 constexpr Range kUInt16Range = {0, std::numeric_limits<uint16_t>::max()};
 constexpr Range kInt8Range = {std::numeric_limits<int8_t>::min(), std::numeric_limits<int8_t>::max()};
-constexpr Range kCategoryRange = {0, std::numeric_limits<uint8_t>::max()};
+constexpr Range kCategoryRange = {0, app_info_layout::kCategoryMask};  // the database keeps four bits
 
 // Raises ERangeError when v lies outside range: the message names what, the value and the file.
 void CheckRange(int64_t v, Range range, const std::string& what, const std::string& file_name) {
@@ -51,9 +52,9 @@ std::string FieldNumberNote(int k, int n, size_t p) {
          " bytes)";
 }
 
-// The value of key in the DEF section, empty when missing, with line-feed substitutes turned back.
+// The value of key in the DEF section as it stands, empty when missing.
 std::string DefValue(const ProfileDocument& def, const std::string& key) {
-  return RestoreLineFeeds(def.Get(kDefSection, key).value_or(std::string()));
+  return def.Get(kDefSection, key).value_or(std::string());
 }
 
 // Walks a DEF list value (Widths, Types) item by item: a comma is appended, and each item must end at a comma
@@ -87,14 +88,15 @@ void SortPopupItems(std::vector<std::string>& items) {
 // Parses one line of the text (already free of carriage returns, substitutes turned back) and stores its values.
 class LineParser {
  public:
-  LineParser(const std::string& text, const ReaderOptions& options, AmbrelTables& tables,
-             std::vector<std::string>& notes)
-      : text_(text), options_(options), tables_(tables), notes_(notes) {}
+  LineParser(const std::string& text, const ReaderOptions& options, AmbrelTables& tables, const NoteSink& note)
+      : text_(text), options_(options), tables_(tables), note_(note) {}
 
   // Reads the line [begin, end) as kept line n. Returns false when the filter drops it. Sets *fields to the
   // number of fields met on the line.
   bool Parse(size_t begin, size_t end, int n, int header_fields, int* fields) {
     const bool data_line = n > 1;
+    const bool filtered = data_line && !options_.filter.empty();
+    bool first_value_matched = false;
     size_t cur = begin;
     int k = 0;
     while (cur < end && text_[cur] == kQuote) {
@@ -123,19 +125,20 @@ class LineParser {
       }
       size_t value_start = cur;
       size_t value_length = p - 1;
-      if (k == 1 && data_line && !options_.filter.empty()) {
+      if (k == 1 && filtered) {
         const std::string_view value(text_.data() + value_start, value_length);
         if (!value.starts_with(options_.filter)) {
           *fields = k;
           return false;
         }
+        first_value_matched = true;
         if (options_.strip_filter) {
           value_start += options_.filter.size();
           value_length -= options_.filter.size();
         }
       }
       if (value_length + 1 > options_.length_limit) {
-        notes_.push_back(FieldNumberNote(k, n, value_length + 1));
+        note_(FieldNumberNote(k, n, value_length + 1));
         value_length = options_.length_limit == 0 ? 0 : options_.length_limit - 1;
       }
       tables_.lines.AddValue(value_start, value_length);
@@ -143,28 +146,36 @@ class LineParser {
       cur = next;
     }
     *fields = k;
-    // A data line without any value has an empty first value, which only an empty filter keeps.
-    return !(data_line && k == 0 && !options_.filter.empty());
+    // A data line without a complete first value has nothing a filter could match.
+    return !filtered || first_value_matched;
   }
 
  private:
   const std::string& text_;
   const ReaderOptions& options_;
   AmbrelTables& tables_;
-  std::vector<std::string>& notes_;
+  const NoteSink& note_;
 };
 
 }  // namespace
 
+size_t CsvLines::EndOfLine(int line) const {
+  return static_cast<size_t>(line) < line_first_.size() ? line_first_[static_cast<size_t>(line)] : spans_.size();
+}
+
 std::string_view CsvLines::Value(int line, int field) const {
   if (line < 1 || line > Count() || field < 1) return {};
   const size_t first = line_first_[static_cast<size_t>(line - 1)];
-  const size_t last = static_cast<size_t>(line) < line_first_.size() ? line_first_[static_cast<size_t>(line)]
-                                                                      : spans_.size();
+  const size_t last = EndOfLine(line);
   const size_t index = first + static_cast<size_t>(field - 1);
   if (index >= last) return {};
   const Span& span = spans_[index];
   return std::string_view(text_.data() + span.offset, span.length);
+}
+
+int CsvLines::ValueCount(int line) const {
+  if (line < 1 || line > Count()) return 0;
+  return static_cast<int>(EndOfLine(line) - line_first_[static_cast<size_t>(line - 1)]);
 }
 
 void CsvLines::Clear() {
@@ -205,8 +216,8 @@ void AmbrelTables::ResetForFile() {
   title = kDefaultTitle;
 }
 
-std::vector<std::string> ReadCsvText(std::string bytes, const std::string& file_name, const ReaderOptions& options,
-                                     AmbrelTables& tables) {
+bool ReadCsvText(std::string bytes, const std::string& file_name, const ReaderOptions& options,
+                 AmbrelTables& tables, const NoteSink& note) {
   if (bytes.size() > std::numeric_limits<uint32_t>::max()) {
     throw ERangeError(file_name + ": the file is too large to convert");
   }
@@ -215,8 +226,7 @@ std::vector<std::string> ReadCsvText(std::string bytes, const std::string& file_
   tables.lines.Adopt(std::move(bytes));
   std::string& text = tables.lines.Text();
 
-  std::vector<std::string> notes;
-  LineParser parser(text, options, tables, notes);
+  LineParser parser(text, options, tables, note);
   int n = 0;
   int header_fields = 0;
   size_t read = 0;   // start of the next raw line
@@ -244,10 +254,12 @@ std::vector<std::string> ReadCsvText(std::string bytes, const std::string& file_
       continue;
     }
     if (n == 1) {
+      // Text without field names marks some other kind of file; what follows is not read.
+      if (tables.lines.ValueCount(1) == 0 && end > begin) return false;
       header_fields = fields;
       if (fields > kMaxFields) {
-        notes.push_back("Input file truncated from " + std::to_string(fields) + " fields to " +
-                        std::to_string(kMaxFields) + " fields!");
+        note("Input file truncated from " + std::to_string(fields) + " fields to " + std::to_string(kMaxFields) +
+             " fields!");
       }
     }
     if (n > kMaxKeptLines) {
@@ -255,7 +267,7 @@ std::vector<std::string> ReadCsvText(std::string bytes, const std::string& file_
                         " lines to convert (the field-name line counted)");
     }
   }
-  return notes;
+  return true;
 }
 
 void InferTypes(AmbrelTables& tables) {
@@ -295,9 +307,8 @@ uint16_t TypeCodeOfName(const std::string& item) {
   return it == codes.end() ? field_type::kUnset : it->second;
 }
 
-std::vector<std::string> ReadDefDocument(const ProfileDocument& def, const std::string& file_name,
-                                         AmbrelTables& tables) {
-  std::vector<std::string> notes;
+void ReadDefDocument(const ProfileDocument& def, const std::string& file_name, AmbrelTables& tables,
+                     const NoteSink& note) {
   const int f = tables.field_count;
   for (auto& popup : tables.popups) popup.clear();
 
@@ -334,12 +345,18 @@ std::vector<std::string> ReadDefDocument(const ProfileDocument& def, const std::
     const std::string value = DefValue(def, key);
     const size_t comma = value.find(kComma);
     if (comma == std::string::npos) return;
-    *field = TextToInteger(value.substr(0, comma));
+    const int32_t number = TextToInteger(value.substr(0, comma));
+    CheckRange(number, kUInt16Range, key, file_name);
+    *field = number;
     *text = Cut(value.substr(comma + 1), kShortTextMax);
   };
   read_field_and_text(def_key::kFind, &tables.find_field, &tables.find_text);
   read_field_and_text(def_key::kFilter, &tables.filter_field, &tables.filter_text);
-  if (const std::string v = DefValue(def, def_key::kFirstCol); !v.empty()) tables.first_column = TextToInteger(v);
+  if (const std::string v = DefValue(def, def_key::kFirstCol); !v.empty()) {
+    const int32_t first_column = TextToInteger(v);
+    CheckRange(first_column, kUInt16Range, def_key::kFirstCol, file_name);
+    tables.first_column = first_column;
+  }
   if (const std::string v = DefValue(def, def_key::kCategory); !v.empty()) {
     const int32_t category = TextToInteger(v);
     CheckRange(category, kCategoryRange, def_key::kCategory, file_name);
@@ -363,8 +380,8 @@ std::vector<std::string> ReadDefDocument(const ProfileDocument& def, const std::
       pos = comma + 1;
     }
     if (pos < text.size()) {
-      notes.push_back("PopUp list for field \"" + std::string(tables.lines.Value(1, i)) + "\" truncated to " +
-                      std::to_string(kMaxDefPopupEntries) + " entries.");
+      note("PopUp list for field \"" + std::string(tables.lines.Value(1, i)) + "\" truncated to " +
+           std::to_string(kMaxDefPopupEntries) + " entries.");
     }
     SortPopupItems(items);
   }
@@ -400,8 +417,10 @@ std::vector<std::string> ReadDefDocument(const ProfileDocument& def, const std::
     }
     tables.filter_presets[static_cast<size_t>(k - 1)] = preset;
   }
-  for (int i = 1; i <= kMaxFields; ++i) tables.defaults[static_cast<size_t>(i - 1)] = DefValue(def, DefaultKey(i));
-  return notes;
+  // A default may span lines; the exporter writes its line feeds as substitutes.
+  for (int i = 1; i <= kMaxFields; ++i) {
+    tables.defaults[static_cast<size_t>(i - 1)] = RestoreLineFeeds(DefValue(def, DefaultKey(i)));
+  }
 }
 
 }  // namespace jf

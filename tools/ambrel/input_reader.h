@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,8 @@ class CsvLines {
   int DataLineCount() const { return Count() > 1 ? Count() - 1 : 0; }
   // Value field (1..50) of line (1..Count()); empty when the line has no such value.
   std::string_view Value(int line, int field) const;
+  // How many values line (1..Count()) holds; 0 for any other line.
+  int ValueCount(int line) const;
 
   void Clear();
   // Building, used by the reader.
@@ -58,6 +61,9 @@ class CsvLines {
     uint32_t offset;
     uint32_t length;
   };
+  // Index into spans_ just past the last value of line (1..Count()).
+  size_t EndOfLine(int line) const;
+
   std::string text_;
   std::vector<Span> spans_;
   std::vector<uint32_t> line_first_;  // index into spans_ of each line's first value
@@ -93,21 +99,27 @@ struct AmbrelTables {
 
 inline constexpr char kDefaultTitle[] = "JFile Pro DataBase";
 
-// Reads the CSV file's bytes into tables.lines and tables.field_count. Returns the notes to show under the
-// "Reading" line (oversized values, surplus fields), each without its line break. Raises ERangeError naming
-// file_name when more than kMaxKeptLines lines are kept.
-std::vector<std::string> ReadCsvText(std::string bytes, const std::string& file_name, const ReaderOptions& options,
-                                     AmbrelTables& tables);
+// Receives each note for the "Reading" line as soon as it arises, without its line break, so that notes already
+// given are shown even when a later error ends the run.
+using NoteSink = std::function<void(const std::string&)>;
+
+// Reads the CSV file's bytes into tables.lines and tables.field_count, giving notes for oversized values and
+// surplus fields. Returns false, reading no further, when the field-name line holds text but no quoted field
+// name: the file is not a CSV file of this format. (An empty field-name line is a database without fields.)
+// Raises ERangeError naming file_name when more than kMaxKeptLines lines are kept.
+bool ReadCsvText(std::string bytes, const std::string& file_name, const ReaderOptions& options,
+                 AmbrelTables& tables, const NoteSink& note);
 
 // Sets the type of fields 1..F from their values: BOOLEAN for 0/1 columns, LIST for a few short distinct values
 // in a long file, STRING otherwise.
 void InferTypes(AmbrelTables& tables);
 
 // Applies a DEF file to the tables: widths, types, title, sort, find and filter settings, first column, category,
-// read-only flag, popup lists (sorted), presets and defaults. Returns the notes (popup lists cut to 100 entries).
+// read-only flag, popup lists (sorted), presets and defaults, giving a note for each popup list cut to 100
+// entries. Values are taken as they stand, but for the defaults, whose line-feed substitutes become line feeds.
 // Raises ERangeError naming file_name for a number outside what the database can hold.
-std::vector<std::string> ReadDefDocument(const ProfileDocument& def, const std::string& file_name,
-                                         AmbrelTables& tables);
+void ReadDefDocument(const ProfileDocument& def, const std::string& file_name, AmbrelTables& tables,
+                     const NoteSink& note);
 
 // The type code a DEF Types item names: the codes 1..255 by their names (letter case counts), and INT.DATE as
 // DATE; 0 when the item names none.

@@ -19,10 +19,15 @@ struct ReadResult {
   std::vector<std::string> notes;
 };
 
+// A note sink that keeps the notes in order.
+NoteSink CollectInto(std::vector<std::string>& notes) {
+  return [&notes](const std::string& note) { notes.push_back(note); };
+}
+
 ReadResult ReadCsv(const std::string& csv, const ReaderOptions& options = {}) {
   ReadResult r;
   r.tables.ResetForFile();
-  r.notes = ReadCsvText(csv, kFile, options, r.tables);
+  ReadCsvText(csv, kFile, options, r.tables, CollectInto(r.notes));
   return r;
 }
 
@@ -84,6 +89,10 @@ TEST(AmbrelCsvReader, ReadsLinesAsTheLenientRulesSay) {
        ReaderOptions{16000, "A,", true}, {{"N", "B"}}, {}},
       {"the filter on a file of one field", "\"N\"\n\"Apple\"\n\"Pear\"\n", filter_dash,
        {{"N"}, {"Apple"}}, {}},
+      {"under a filter, a first value without its closing quote has nothing to match",
+       "\"N\",\"B\"\n\"AB,\"x\n\"AB\n\"\nx\n\"AB1\",\"y\"\n", filter_ab, {{"N", "B"}, {"AB1", "y"}}, {}},
+      {"without a filter such lines are kept with what they hold", "\"N\",\"B\"\n\"AB,\"x\n\"AB1\",\"y\"\n", {},
+       {{"N", "B"}, {"", ""}, {"AB1", "y"}}, {}},
   };
   for (const CsvCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -137,12 +146,18 @@ TEST(AmbrelCsvReader, MoreThan65535KeptLinesEndTheRun) {
   ReadResult ok = ReadCsv(csv);
   EXPECT_EQ(ok.tables.lines.Count(), kMaxKeptLines);
 
+  // The notes given before the error are not lost.
+  csv.replace(csv.find("\"x\""), 3, "\"" + std::string(20, 'x') + "\"");
   csv += "\"x\"\n";
   AmbrelTables tables;
+  std::vector<std::string> notes;
+  ReaderOptions short_values;
+  short_values.length_limit = 10;
   try {
-    ReadCsvText(csv, kFile, {}, tables);
+    ReadCsvText(csv, kFile, short_values, tables, CollectInto(notes));
     FAIL() << "no error";
   } catch (const ERangeError& e) {
+    EXPECT_EQ(notes, std::vector<std::string>{"(Field 1 in record 2 too long - 21 bytes)"});
     EXPECT_NE(std::string(e.what()).find(kFile), std::string::npos) << e.what();
     EXPECT_NE(std::string(e.what()).find("65535"), std::string::npos) << e.what();
   }
@@ -158,7 +173,36 @@ TEST(AmbrelCsvReader, EmptyFileHasNoLines) {
   ReadResult r = ReadCsv("");
   EXPECT_EQ(r.tables.lines.Count(), 0);
   EXPECT_EQ(r.tables.lines.DataLineCount(), 0);
+  EXPECT_EQ(r.tables.lines.ValueCount(1), 0);
   EXPECT_EQ(r.tables.field_count, 0);
+}
+
+// A field-name line of text without a complete quoted value marks some other kind of file: reading stops there,
+// so neither its data nor its length matters. An empty field-name line is a database without fields.
+TEST(AmbrelCsvReader, TextWithoutFieldNamesIsNoCsvFile) {
+  std::string many_lines;
+  for (int i = 0; i <= kMaxKeptLines; ++i) many_lines += "\"x\"\n";
+  const std::vector<std::string> files = {"Name,Phone\r\nAnn,123\r\n", "[JFilePro]\r\nTitle=T\r\n",
+                                         "\"Name,Phone\n\"a\",\"b\"\n", "x\n" + many_lines, " \"A\"\n\"x\"\n"};
+  for (const std::string& csv : files) {
+    SCOPED_TRACE(csv.substr(0, 20));
+    AmbrelTables tables;
+    std::vector<std::string> notes;
+    EXPECT_FALSE(ReadCsvText(csv, kFile, {}, tables, CollectInto(notes)));
+    EXPECT_EQ(tables.lines.Count(), 1);
+    EXPECT_EQ(tables.field_count, 0);
+    EXPECT_TRUE(notes.empty());
+  }
+  for (const std::string& csv : std::vector<std::string>{"", "\r\n\r\n\r\n"}) {
+    AmbrelTables tables;
+    EXPECT_TRUE(ReadCsvText(csv, kFile, {}, tables, [](const std::string&) {}));
+    EXPECT_EQ(tables.field_count, 0);
+    EXPECT_EQ(tables.lines.DataLineCount(), csv.empty() ? 0 : 2) << "records without fields are kept";
+  }
+  ReadResult one = ReadCsv("\"A\",\"B\"\n\"x\"\n");
+  EXPECT_EQ(one.tables.lines.ValueCount(1), 2);
+  EXPECT_EQ(one.tables.lines.ValueCount(2), 1);
+  EXPECT_EQ(one.tables.lines.ValueCount(3), 0);
 }
 
 // A file with a field-name line and the given data values in one column, repeated to data_lines lines.
@@ -213,9 +257,9 @@ DefResult ReadDef(const std::string& def_text, AmbrelTables tables = {}) {
   DefResult r;
   r.tables = std::move(tables);
   r.tables.ResetForFile();
-  ReadCsvText("\"A\",\"B\",\"C\",\"D\"\n\"1\",\"1\",\"1\",\"1\"\n", kFile, {}, r.tables);
+  ReadCsvText("\"A\",\"B\",\"C\",\"D\"\n\"1\",\"1\",\"1\",\"1\"\n", kFile, {}, r.tables, CollectInto(r.notes));
   InferTypes(r.tables);
-  r.notes = ReadDefDocument(ProfileDocument("[JFilePro]\r\n" + def_text), kDefFile, r.tables);
+  ReadDefDocument(ProfileDocument("[JFilePro]\r\n" + def_text), kDefFile, r.tables, CollectInto(r.notes));
   return r;
 }
 
@@ -225,7 +269,7 @@ TEST(AmbrelDefReader, ReadsSettingsKeys) {
       "Types=STRING,LIST,date,[0003]\r\n"
       "Title=  A title that is much longer than thirty-one characters  \r\n"
       "Sort=3,2\r\n"
-      "Find=2,needle, with comma\r\n"
+      "Find=2,needle, with comma\xCF\r\n"
       "Filter=nocomma\r\n"
       "FirstCol=4\r\n"
       "Category=7\r\n"
@@ -241,13 +285,22 @@ TEST(AmbrelDefReader, ReadsSettingsKeys) {
   EXPECT_EQ(r.tables.title, "A title that is much longer tha");
   EXPECT_EQ(r.tables.sort_fields, (std::array<int, 3>{3, 2, 0}));
   EXPECT_EQ(r.tables.find_field, 2);
-  EXPECT_EQ(r.tables.find_text, "needle, with comma");
+  EXPECT_EQ(r.tables.find_text, "needle, with comma\xCF") << "only defaults turn the substitute into a line feed";
   EXPECT_EQ(r.tables.filter_field, 0) << "a value without a comma changes nothing";
   EXPECT_EQ(r.tables.filter_text, "");
   EXPECT_EQ(r.tables.first_column, 4);
   EXPECT_EQ(r.tables.category, 7);
   EXPECT_TRUE(r.tables.read_only);
   EXPECT_TRUE(r.notes.empty());
+
+  // 0xCF is a letter in a name (Lo\xCF" "c); only defaults may hold line feeds.
+  DefResult named = ReadDef("Title=Lo\xCF" "c\r\nTypes=STRING,LIST\r\nPopup2=Lo\xCF" "c,x\r\n"
+                            "Sort1=\"Lo\xCF" "c\",1\r\nFilter1=\"Lo\xCF" "c\",\"\xCF\",,,,,1\r\n");
+  EXPECT_EQ(named.tables.title, "Lo\xCF" "c");
+  EXPECT_EQ(named.tables.popups[1], (std::vector<std::string>{"Lo\xCF" "c", "x"}));
+  EXPECT_EQ(named.tables.sort_presets[0][0], "Lo\xCF" "c");
+  EXPECT_EQ(named.tables.filter_presets[0].name, "Lo\xCF" "c");
+  EXPECT_EQ(named.tables.filter_presets[0].texts[0], "\xCF");
 }
 
 TEST(AmbrelDefReader, TypeNames) {
@@ -339,8 +392,13 @@ TEST(AmbrelDefReader, NumbersOutsideTheTablesEndTheRun) {
   const std::vector<RangeCase> cases = {
       {"Widths=10,32768", "32768"},
       {"Widths=-32769", "-32769"},
-      {"Category=256", "256"},
+      {"Category=16", "16"},
       {"Category=-1", "-1"},
+      {"Find=70000,x", "70000"},
+      {"Find=-3,x", "-3"},
+      {"Filter=65536,x", "65536"},
+      {"FirstCol=70000", "70000"},
+      {"FirstCol=-3", "-3"},
       {"Sort=1,65536", "65536"},
       {"Sort=-1", "-1"},
       {"Sort3=\"s\",1,40000,1", "40000"},
@@ -360,8 +418,22 @@ TEST(AmbrelDefReader, NumbersOutsideTheTablesEndTheRun) {
     }
   }
   // The edges themselves are accepted.
-  EXPECT_NO_THROW(ReadDef("Widths=-32768,32767\r\nCategory=255\r\nSort=0,65535\r\n"
-                          "Filter1=\"f\",\"\",\"\",\"\",\"\",\"\",65535,-128,127\r\n"));
+  DefResult edges = ReadDef("Widths=-32768,32767\r\nCategory=15\r\nSort=0,65535\r\n"
+                            "Filter1=\"f\",\"\",\"\",\"\",\"\",\"\",65535,-128,127\r\n"
+                            "Find=65535,a\r\nFilter=0,b\r\nFirstCol=65535\r\n");
+  EXPECT_EQ(edges.tables.category, 15);
+  EXPECT_EQ(edges.tables.find_field, 65535);
+  EXPECT_EQ(edges.tables.first_column, 65535);
+
+  // A popup note given before the error is not lost.
+  std::string list;
+  for (int i = 1; i <= 101; ++i) list += (i > 1 ? "," : "") + std::to_string(i);
+  AmbrelTables tables;
+  std::vector<std::string> notes;
+  ReadCsvText("\"A\"\n\"x\"\n", kFile, {}, tables, CollectInto(notes));
+  const ProfileDocument def("[JFilePro]\r\nTypes=LIST\r\nPopup1=" + list + "\r\nFilter1=\"f\",,,,,,70000\r\n");
+  EXPECT_THROW(ReadDefDocument(def, kDefFile, tables, CollectInto(notes)), ERangeError);
+  EXPECT_EQ(notes, std::vector<std::string>{"PopUp list for field \"A\" truncated to 100 entries."});
 }
 
 TEST(AmbrelDefReader, WhatADefFileLeavesAloneCarriesOverToTheNextFile) {

@@ -87,9 +87,8 @@ std::string DefFileName(const std::string& input, const std::string& output) {
   return PlainFileIsPresent(name) ? FullFileName(name) : std::string();
 }
 
-void PrintNotes(const std::vector<std::string>& notes) {
-  for (const std::string& note : notes) Out(kNoteStart + note);
-}
+// Shows a note at once on an indented line of its own.
+void PrintNote(const std::string& note) { Out(kNoteStart + note); }
 
 void ConvertFile(const std::string& input, const ReaderOptions& options, int version, AmbrelTables& tables) {
   const std::string output = OutputName(input);
@@ -103,7 +102,12 @@ void ConvertFile(const std::string& input, const ReaderOptions& options, int ver
     OutLine();
     return;
   }
-  PrintNotes(ReadCsvText(ReadWholeFile(input, FileOpenMode::kReadOnly), input, options, tables));
+  // A DEF file or a plain spreadsheet export has no quoted field names and gives no database.
+  if (!ReadCsvText(ReadWholeFile(input, FileOpenMode::kReadOnly), input, options, tables, PrintNote)) {
+    OutLine(std::string(kProblemMark) + input + " has no quoted field names: not a CSV file of this format");
+    OutLine();
+    return;
+  }
   OutLine();
   InferTypes(tables);
 
@@ -111,7 +115,7 @@ void ConvertFile(const std::string& input, const ReaderOptions& options, int ver
     Out("Reading " + def_name);
     ProfileDocument def;
     if (!def.Load(def_name)) throw EFOpenError("Cannot open file " + def_name);
-    PrintNotes(ReadDefDocument(def, def_name, tables));
+    ReadDefDocument(def, def_name, tables, PrintNote);
     OutLine();
   }
 
@@ -121,6 +125,7 @@ void ConvertFile(const std::string& input, const ReaderOptions& options, int ver
     OutLine();
     return;
   }
+  if (const std::string note = DroppedFieldsNote(tables.field_count, version); !note.empty()) PrintNote(note);
   TJFILE db;
   db.CreateNew(output);
   FillDatabase(db, tables, version);
