@@ -4,6 +4,7 @@
 
 #include "common/file_names.h"
 #include "platform/directory.h"
+#include "platform/file_io.h"
 
 namespace jf {
 namespace {
@@ -80,21 +81,16 @@ const DirectoryEntry* FindEntry(const std::vector<DirectoryEntry>& entries, cons
   return nullptr;
 }
 
-// The component's name as folder holds it (folder ends with "/"), or the component itself when absent.
-std::string ComponentOnDisk(const std::string& folder, const std::string& component) {
-  if (StatPath(folder + component).exists) return component;
-  std::vector<DirectoryEntry> entries = SortedEntries(folder);
-  const DirectoryEntry* entry = FindEntry(entries, component);
-  return entry != nullptr ? entry->name : component;
-}
+bool IsHidden(const std::string& name) { return !name.empty() && name[0] == '.'; }
 
-bool KindWanted(const FoundFile& found, unsigned kinds) {
-  if (found.is_directory) {
+// Pipes, sockets, devices and links that lead nowhere are never found.
+bool KindWanted(const DirectoryEntry& entry, unsigned kinds) {
+  if (entry.is_directory) {
     if (!(kinds & kDirectories)) return false;
-  } else if (found.read_only && !(kinds & kReadOnlyFiles)) {
+  } else if (!entry.is_file || (entry.read_only && !(kinds & kReadOnlyFiles))) {
     return false;
   }
-  return !found.hidden || (kinds & kHiddenFiles);
+  return !IsHidden(entry.name) || (kinds & kHiddenFiles);
 }
 
 FoundFile ToFound(const DirectoryEntry& entry) {
@@ -102,7 +98,7 @@ FoundFile ToFound(const DirectoryEntry& entry) {
   found.name = entry.name;
   found.is_directory = entry.is_directory;
   found.read_only = entry.read_only;
-  found.hidden = !entry.name.empty() && entry.name[0] == '.';
+  found.hidden = IsHidden(entry.name);
   return found;
 }
 
@@ -117,12 +113,11 @@ std::vector<FoundFile> FindFiles(const std::string& pattern, unsigned kinds) {
   std::vector<DirectoryEntry> entries = SortedEntries(folder);
   if (!HasWildcards(leaf)) {
     const DirectoryEntry* entry = FindEntry(entries, leaf);
-    if (entry != nullptr && KindWanted(ToFound(*entry), kinds)) result.push_back(ToFound(*entry));
+    if (entry != nullptr && KindWanted(*entry, kinds)) result.push_back(ToFound(*entry));
     return result;
   }
   for (const DirectoryEntry& entry : entries) {
-    FoundFile found = ToFound(entry);
-    if (KindWanted(found, kinds) && NameMatches(entry.name, leaf)) result.push_back(std::move(found));
+    if (KindWanted(entry, kinds) && NameMatches(entry.name, leaf)) result.push_back(ToFound(entry));
   }
   return result;
 }
@@ -142,23 +137,14 @@ char CurrentDrive() { return kNoDrive; }
 std::string CurrentDirOf(char /*drive*/) { return AddBackslash(CurrentDirectory()); }
 
 std::string TrueCasePath(const std::string& path) {
-  std::string full = AddBackslash(ExpandFullPath(path));
-  std::string result = "/";
-  size_t start = 1;
-  while (start < full.size()) {
-    size_t slash = full.find('/', start);
-    result += ComponentOnDisk(result, full.substr(start, slash - start)) + "/";
-    start = slash + 1;
-  }
-  return result;
+  return ResolveExistingCase(AddBackslash(ExpandFullPath(path)));
 }
 
 std::string FullFileName(const std::string& name) {
   std::string full = ExpandFullPath(name);
-  std::string folder = TrueCasePath(FilePathPart(full));
   std::string leaf = FileNamePart(full);
-  if (leaf.empty() || HasWildcards(leaf)) return folder + leaf;
-  return folder + ComponentOnDisk(folder, leaf);
+  if (leaf.empty() || HasWildcards(leaf)) return TrueCasePath(FilePathPart(full)) + leaf;
+  return ResolveExistingCase(full);
 }
 
 bool DeleteFileNamed(const std::string& name) { return DeleteFilePath(name); }

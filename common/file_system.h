@@ -11,7 +11,7 @@ namespace jf {
 // Which entries a directory search takes. Plain files are always taken; the others only when asked for.
 enum FileKinds : unsigned {
   kPlainFiles = 0,
-  kReadOnlyFiles = 1u << 0,  // files the user may not write
+  kReadOnlyFiles = 1u << 0,  // files marked read-only (see IsReadOnlyFile)
   kHiddenFiles = 1u << 1,    // names starting with "."
   kDirectories = 1u << 2,
   kAnyFile = kReadOnlyFiles | kHiddenFiles,  // every file, no directories
@@ -27,7 +27,8 @@ struct FoundFile {
 // The entries of the folder part of pattern whose names match its name part ("*" any run, "?" one character,
 // letter case ignored), sorted by name with letter case ignored (names that differ only in case in byte order).
 // A name part without wildcards gives at most one entry: the exact name, otherwise the first that differs only
-// in case. An empty folder part means the current folder.
+// in case. An empty folder part means the current folder. Files are regular files (or links to them): pipes,
+// sockets, devices and links that lead nowhere are never found.
 std::vector<FoundFile> FindFiles(const std::string& pattern, unsigned kinds);
 
 // True when a search for name finds a file of any kind (directories do not count; wildcards match any file).

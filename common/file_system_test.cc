@@ -46,10 +46,8 @@ TEST_F(FileSystemTest, SearchMatchesWithoutRegardToCaseSortedByName) {
   // Ostrin's kinds: no hidden files; directories never match a file search.
   EXPECT_EQ(Names(FindFiles(data_ + "/*.PDB", kReadOnlyFiles)),
             (std::vector<std::string>{"Memo.PDB", "notes.pdb", "ReadOnly.pdb"}));
-  // Read-only means the user may not write it (for root, nothing is).
-  bool read_only = ::access((data_ + "/ReadOnly.pdb").c_str(), W_OK) != 0;
-  std::vector<std::string> plain = {"list.csv", "Memo.PDB", "notes.pdb", "ReadOnly.pdb"};
-  if (read_only) plain.pop_back();
+  // A file without write permission is read-only for every user, the administrator too.
+  std::vector<std::string> plain = {"list.csv", "Memo.PDB", "notes.pdb"};
   EXPECT_EQ(Names(FindFiles(data_ + "/*", kPlainFiles)), plain);
   EXPECT_EQ(Names(FindFiles(data_ + "/*.*", kPlainFiles)), plain);  // "*.*" matches every name
   EXPECT_EQ(Names(FindFiles(data_ + "/*.pdb", kDirectories | kReadOnlyFiles)),
@@ -61,6 +59,22 @@ TEST_F(FileSystemTest, SearchMatchesWithoutRegardToCaseSortedByName) {
   EXPECT_TRUE(FindFiles(data_ + "/", kAnyFile).empty());
   // The folder part is found without regard to case too.
   EXPECT_EQ(Names(FindFiles(dir_.File("DATA/memo.pdb"), kAnyFile)), (std::vector<std::string>{"Memo.PDB"}));
+}
+
+TEST_F(FileSystemTest, OnlyRegularFilesAreFound) {
+  ASSERT_EQ(::mkfifo((data_ + "/pipe.pdb").c_str(), 0666), 0);
+  ASSERT_EQ(::symlink("notes.pdb", (data_ + "/link.pdb").c_str()), 0);
+  ASSERT_EQ(::symlink("missing.pdb", (data_ + "/broken.pdb").c_str()), 0);
+  ASSERT_EQ(::symlink("Sub.pdb", (data_ + "/dirlink.pdb").c_str()), 0);
+  EXPECT_EQ(Names(FindFiles(data_ + "/*.pdb", kAnyFile)),
+            (std::vector<std::string>{".hidden.pdb", "link.pdb", "Memo.PDB", "notes.pdb", "ReadOnly.pdb"}));
+  EXPECT_EQ(Names(FindFiles(data_ + "/*.pdb", kAnyFile | kDirectories)),
+            (std::vector<std::string>{".hidden.pdb", "dirlink.pdb", "link.pdb", "Memo.PDB", "notes.pdb",
+                                      "ReadOnly.pdb", "Sub.pdb"}));
+  EXPECT_FALSE(FileIsPresent(data_ + "/PIPE.pdb"));
+  EXPECT_FALSE(FileIsPresent(data_ + "/broken.pdb"));
+  EXPECT_TRUE(FileIsPresent(data_ + "/link.pdb"));
+  EXPECT_FALSE(FileIsPresent("/dev/null"));
 }
 
 TEST_F(FileSystemTest, ExactNameWinsOverOtherCase) {

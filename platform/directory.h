@@ -11,7 +11,8 @@ namespace jf {
 struct DirectoryEntry {
   std::string name;
   bool is_directory = false;  // a directory, or a link to one
-  bool read_only = false;     // the user may not write it
+  bool is_file = false;       // a regular file, or a link to one (not a pipe, socket or device)
+  bool read_only = false;     // marked read-only (see IsReadOnlyFile)
 };
 
 // Lists the entries of folder (an empty folder name means the current folder), in no particular order.
@@ -23,7 +24,7 @@ struct PathStatus {
   bool exists = false;
   bool is_directory = false;
   bool readable = false;
-  bool writable = false;
+  bool writable = false;  // a folder: files can be made in it; a file: not marked read-only (IsReadOnlyFile)
 };
 PathStatus StatPath(const std::string& name);
 
@@ -36,10 +37,11 @@ std::string CurrentDirectory();
 // empty name stands for the current folder.
 std::string ExpandFullPath(const std::string& name);
 
-// Copies the regular file from to the name to, replacing an existing file only when overwrite is true and the
-// user may write it. The copy keeps the source's permission bits. It is written to a temporary file beside the
-// destination and renamed into place, so the destination is either the complete copy or untouched. Existing
-// names are taken with their letter case on disk. False on any failure.
+// Copies the regular file from to the name to, replacing an existing regular file only when overwrite is true
+// and it is not marked read-only. The copy keeps the source's permission bits. It is written to a temporary file
+// beside the destination and renamed into place, so the destination is either the complete copy or untouched; a
+// link at the destination is followed and stays a link. Existing names are taken with their letter case on
+// disk. False on any failure.
 bool CopyFileAtomically(const std::string& from, const std::string& to, bool overwrite);
 
 // Deletes a file (not a directory); existing names are taken with their letter case on disk. False on failure.

@@ -1,5 +1,4 @@
 #include <dirent.h>
-#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,34 +9,15 @@
 
 #include "platform/directory.h"
 #include "platform/file_io.h"
+#include "platform/posix_files.h"
 
 namespace jf {
 namespace {
 
-std::string FolderOf(const std::string& name) {
-  size_t slash = name.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return name.substr(0, slash);
-}
-
-std::string LeafOf(const std::string& name) {
-  size_t slash = name.rfind('/');
-  return slash == std::string::npos ? name : name.substr(slash + 1);
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
+using posix::FolderOf;
+using posix::LeafOf;
+using posix::MarkedReadOnly;
+using posix::WriteAll;
 
 // Copies the whole of the open file in to out; false on any read or write failure.
 bool CopyContents(int in, int out) {
@@ -73,12 +53,12 @@ bool ListDirectory(const std::string& folder, std::vector<DirectoryEntry>* entri
     entry.name = name;
     std::string full = prefix + name;
     struct stat st;
+    // A link that leads nowhere is neither a file nor a directory, nor are pipes, sockets and devices.
     if (::stat(full.c_str(), &st) == 0) {
       entry.is_directory = S_ISDIR(st.st_mode);
-    } else {
-      entry.is_directory = false;  // a dangling link: counts as a file that cannot be opened
+      entry.is_file = S_ISREG(st.st_mode);
+      entry.read_only = MarkedReadOnly(full, st);
     }
-    entry.read_only = ::access(full.c_str(), W_OK) != 0;
     entries->push_back(std::move(entry));
   }
   ::closedir(dir);
@@ -92,7 +72,8 @@ PathStatus StatPath(const std::string& name) {
   status.exists = true;
   status.is_directory = S_ISDIR(st.st_mode);
   status.readable = ::access(name.c_str(), R_OK) == 0;
-  status.writable = ::access(name.c_str(), W_OK) == 0;
+  // A folder is writable when files can be made in it; a file, when it is not marked read-only.
+  status.writable = status.is_directory ? ::access(name.c_str(), W_OK) == 0 : !MarkedReadOnly(name, st);
   return status;
 }
 
@@ -136,21 +117,17 @@ std::string ExpandFullPath(const std::string& name) {
 }
 
 bool CopyFileAtomically(const std::string& from, const std::string& to, bool overwrite) {
-  std::string source = ResolveExistingCase(from);
-  std::string target = ResolveExistingCase(to);
-  if (source.empty() || target.empty() || target.back() == '/') return false;
-  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return false;
+  // A link at the destination is followed: the file it leads to gets the copy and the link stays.
+  std::string target = WriteTargetOf(ResolveExistingCase(to));
+  if (target.empty() || target.back() == '/') return false;
   struct stat source_stat;
-  if (::fstat(in, &source_stat) != 0 || !S_ISREG(source_stat.st_mode)) {
-    ::close(in);
-    return false;
-  }
+  int in = posix::OpenRegularFile(ResolveExistingCase(from), false, &source_stat);
+  if (in < 0) return false;
   struct stat target_stat;
   if (::stat(target.c_str(), &target_stat) == 0) {
     bool same_file = target_stat.st_dev == source_stat.st_dev && target_stat.st_ino == source_stat.st_ino;
-    // A directory, or a file the user may not write (marked read-only), is never replaced.
-    bool replaceable = !S_ISDIR(target_stat.st_mode) && ::access(target.c_str(), W_OK) == 0;
+    // Only a regular file that is not marked read-only is replaced.
+    bool replaceable = S_ISREG(target_stat.st_mode) && !MarkedReadOnly(target, target_stat);
     if (!overwrite || !replaceable || same_file) {
       ::close(in);
       return overwrite && replaceable && same_file;

@@ -56,6 +56,10 @@ TEST(Directory, ListAndStat) {
 
   PathStatus status = StatPath(dir.File("a.txt"));
   EXPECT_TRUE(status.exists && status.readable && status.writable && !status.is_directory);
+  ::chmod(dir.File("a.txt").c_str(), 0444);  // no write bit: read-only for every user
+  EXPECT_FALSE(StatPath(dir.File("a.txt")).writable);
+  ASSERT_TRUE(ListDirectory(dir.path(), &entries));
+  for (const DirectoryEntry& e : entries) EXPECT_EQ(e.read_only, e.name == "a.txt") << e.name;
   EXPECT_FALSE(StatPath(dir.File("nothing")).exists);
   EXPECT_TRUE(StatPath(dir.path()).is_directory);
 }
@@ -78,16 +82,52 @@ TEST(Directory, CopyIsWholeOrNothing) {
   if (::access(dir.File("locked").c_str(), W_OK) != 0) {
     EXPECT_FALSE(CopyFileAtomically(dir.File("src"), dir.File("locked/dst"), true));
   }
-  // A destination the user may not write is not replaced.
+  // A read-only destination is not replaced, whoever runs the copy.
   WriteFileBytes(dir.File("kept"), "old");
   ::chmod(dir.File("kept").c_str(), 0444);
-  if (::access(dir.File("kept").c_str(), W_OK) != 0) {
-    EXPECT_FALSE(CopyFileAtomically(dir.File("src"), dir.File("kept"), true));
-    EXPECT_EQ(ReadFileBytes(dir.File("kept")), "old");
-  }
+  EXPECT_FALSE(CopyFileAtomically(dir.File("src"), dir.File("kept"), true));
+  EXPECT_EQ(ReadFileBytes(dir.File("kept")), "old");
   std::vector<DirectoryEntry> entries;
   ListDirectory(dir.path(), &entries);
   EXPECT_EQ(entries.size(), 4u);  // src, dst, locked, kept: no temporary file left
+}
+
+TEST(Directory, CopyFollowsLinksAndTakesOnlyRegularFiles) {
+  TempDir dir;
+  ASSERT_EQ(::mkdir(dir.File("real").c_str(), 0777), 0);
+  WriteFileBytes(dir.File("real/data.pdb"), "old");
+  ASSERT_EQ(::symlink("real/data.pdb", dir.File("link.pdb").c_str()), 0);
+  WriteFileBytes(dir.File("src"), "new");
+  // The link stays and the file it leads to gets the copy; the temporary file was made beside that file.
+  EXPECT_TRUE(CopyFileAtomically(dir.File("src"), dir.File("LINK.pdb"), true));
+  struct stat st;
+  ASSERT_EQ(::lstat(dir.File("link.pdb").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFileBytes(dir.File("real/data.pdb")), "new");
+  std::vector<DirectoryEntry> entries;
+  ListDirectory(dir.File("real"), &entries);
+  EXPECT_EQ(entries.size(), 1u);
+  ASSERT_EQ(::symlink("nowhere", dir.File("broken").c_str()), 0);
+  EXPECT_FALSE(CopyFileAtomically(dir.File("src"), dir.File("broken"), true));
+  EXPECT_FALSE(CopyFileAtomically(dir.File("src"), dir.File("broken"), false));
+
+  // A named pipe is neither read (which would wait for a writer) nor replaced; a device is never written.
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0666), 0);
+  EXPECT_FALSE(CopyFileAtomically(dir.File("pipe"), dir.File("out"), true));
+  EXPECT_FALSE(CopyFileAtomically(dir.File("src"), dir.File("pipe"), true));
+  ASSERT_EQ(::lstat(dir.File("pipe").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_FALSE(CopyFileAtomically("/dev/zero", dir.File("out"), true));
+  EXPECT_FALSE(StatPath(dir.File("out")).exists);
+
+  ListDirectory(dir.path(), &entries);
+  std::sort(entries.begin(), entries.end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+  ASSERT_EQ(entries.size(), 5u);  // broken, link.pdb, pipe, real, src
+  EXPECT_FALSE(entries[0].is_file || entries[0].is_directory);  // a link that leads nowhere
+  EXPECT_TRUE(entries[1].is_file);
+  EXPECT_FALSE(entries[2].is_file || entries[2].is_directory);  // a pipe
+  EXPECT_TRUE(entries[3].is_directory && !entries[3].is_file);
 }
 
 TEST(Directory, DeleteOnlyFiles) {

@@ -1,46 +1,53 @@
 #include <dirent.h>
-#include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <vector>
 
 #include "common/errors.h"
 #include "platform/file_io.h"
+#include "platform/posix_files.h"
 
 namespace jf {
 namespace {
 
+using posix::FolderOf;
+using posix::LeafOf;
+using posix::MarkedReadOnly;
+using posix::OpenRegularFile;
+
 FileOpenMode g_open_mode = FileOpenMode::kReadWrite;
 
-std::string FolderOf(const std::string& name) {
-  size_t slash = name.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return name.substr(0, slash);
-}
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string LeafOf(const std::string& name) {
-  size_t slash = name.rfind('/');
-  return slash == std::string::npos ? name : name.substr(slash + 1);
-}
-
-// Writes all of bytes to fd; false on any failure.
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
   }
   return true;
+}
+
+// True when the name exists as typed; a symbolic link counts even when it leads nowhere.
+bool ExistsAsTyped(const std::string& name) {
+  struct stat st;
+  return ::lstat(name.c_str(), &st) == 0;
+}
+
+// The first entry of folder, in byte order, whose name differs from leaf only in letter case; empty when none.
+std::string EntryInOtherCase(const std::string& folder, const std::string& leaf) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return std::string();
+  std::string best;
+  while (struct dirent* entry = ::readdir(dir)) {
+    std::string candidate = entry->d_name;
+    if (SameIgnoringCase(candidate, leaf) && (best.empty() || candidate < best)) best = candidate;
+  }
+  ::closedir(dir);
+  return best;
 }
 
 }  // namespace
@@ -55,30 +62,34 @@ bool PathExists(const std::string& name) {
 
 std::string ResolveExistingCase(const std::string& name) {
   if (name.empty() || PathExists(name)) return name;
-  std::string folder = FolderOf(name);
-  std::string leaf = LeafOf(name);
-  if (leaf.empty()) return name;
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return name;
-  std::vector<std::string> matches;
-  while (struct dirent* entry = ::readdir(dir)) {
-    if (::strcasecmp(entry->d_name, leaf.c_str()) == 0) matches.push_back(entry->d_name);
+  std::string resolved;
+  size_t start = 0;
+  for (;;) {
+    size_t slash = name.find('/', start);
+    if (slash == std::string::npos) slash = name.size();
+    std::string part = name.substr(start, slash - start);
+    if (!part.empty() && part != "." && part != ".." && !ExistsAsTyped(resolved + part)) {
+      std::string on_disk = EntryInOtherCase(resolved.empty() ? "." : resolved, part);
+      // Nothing below a missing component can exist: the rest stays as typed.
+      if (on_disk.empty()) return resolved + name.substr(start);
+      part = on_disk;
+    }
+    resolved += part;
+    if (slash == name.size()) return resolved;
+    resolved += '/';
+    start = slash + 1;
   }
-  ::closedir(dir);
-  if (matches.empty()) return name;
-  std::sort(matches.begin(), matches.end());
-  return name.substr(0, name.size() - leaf.size()) + matches.front();
+}
+
+bool IsReadOnlyFile(const std::string& name) {
+  struct stat st;
+  return !name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && MarkedReadOnly(name, st);
 }
 
 std::string ReadWholeFile(const std::string& name, FileOpenMode mode) {
-  std::string actual = ResolveExistingCase(name);
-  int flags = (mode == FileOpenMode::kReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
-  int fd = actual.empty() ? -1 : ::open(actual.c_str(), flags);
   struct stat st;
-  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (fd >= 0) ::close(fd);
-    throw EFOpenError("Cannot open file " + name);
-  }
+  int fd = OpenRegularFile(ResolveExistingCase(name), mode == FileOpenMode::kReadWrite, &st);
+  if (fd < 0) throw EFOpenError("Cannot open file " + name);
   std::string bytes;
   bytes.reserve(static_cast<size_t>(st.st_size));
   char buffer[65536];
@@ -86,8 +97,9 @@ std::string ReadWholeFile(const std::string& name, FileOpenMode mode) {
     ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0) {
       if (errno == EINTR) continue;
+      int saved_errno = errno;
       ::close(fd);
-      throw EInOutError("Cannot read file " + name + ": " + std::strerror(errno));
+      throw EInOutError("Cannot read file " + name + ": " + std::strerror(saved_errno));
     }
     if (n == 0) break;
     bytes.append(buffer, static_cast<size_t>(n));
@@ -97,15 +109,9 @@ std::string ReadWholeFile(const std::string& name, FileOpenMode mode) {
 }
 
 std::string ReadFileHead(const std::string& name, size_t n) {
-  std::string actual = ResolveExistingCase(name);
-  // Non-blocking, so a named pipe met by a wildcard never stalls the run; only regular files are read.
-  int fd = actual.empty() ? -1 : ::open(actual.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   struct stat st;
+  int fd = OpenRegularFile(ResolveExistingCase(name), false, &st);
   if (fd < 0) return std::string();
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return std::string();
-  }
   std::string bytes(n, '\0');
   size_t done = 0;
   while (done < n) {
@@ -119,16 +125,25 @@ std::string ReadFileHead(const std::string& name, size_t n) {
   return bytes;
 }
 
+std::string WriteTargetOf(const std::string& name) {
+  struct stat st;
+  if (name.empty() || ::lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return name;
+  char* real = ::realpath(name.c_str(), nullptr);
+  if (real == nullptr) return std::string();
+  std::string target(real);
+  std::free(real);
+  return target;
+}
+
 void WriteFileAtomically(const std::string& name, const std::string& bytes) {
-  std::string target = ResolveExistingCase(name);
+  std::string target = WriteTargetOf(ResolveExistingCase(name));
+  if (target.empty() || target.back() == '/') throw EFCreateError("Cannot create file " + name);
   struct stat st;
   mode_t permissions = 0666;
   bool exists = ::stat(target.c_str(), &st) == 0;
   if (exists) {
-    // A directory, or a file the user may not write (marked read-only), is never replaced.
-    if (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0) {
-      throw EFCreateError("Cannot create file " + name);
-    }
+    // Only a regular file that is not marked read-only is replaced: never a directory, a pipe or a device.
+    if (!S_ISREG(st.st_mode) || MarkedReadOnly(target, st)) throw EFCreateError("Cannot create file " + name);
     permissions = st.st_mode & 07777;
   }
   std::string pattern = FolderOf(target) + "/." + LeafOf(target) + ".XXXXXX";
@@ -138,15 +153,21 @@ void WriteFileAtomically(const std::string& name, const std::string& bytes) {
   if (fd < 0) throw EFCreateError("Cannot create file " + name);
   std::string temp_name(temp.data());
   if (exists) {
+    // The replaced file keeps its owner where the rights allow it (an administrator writing a user's file);
+    // elsewhere the call fails harmlessly and the writer owns the new file, as the rename makes it anyway.
+    [[maybe_unused]] int owner_kept = ::fchown(fd, st.st_uid, st.st_gid);
     ::fchmod(fd, permissions);
   } else {
     mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, permissions & ~mask);
   }
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  int saved_errno = errno;
-  ok = (::close(fd) == 0) && ok;
+  bool ok = posix::WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+  int saved_errno = ok ? 0 : errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    saved_errno = errno;
+  }
   if (!ok) {
     ::unlink(temp_name.c_str());
     throw EInOutError("Cannot write file " + name + ": " + std::strerror(saved_errno ? saved_errno : EIO));
@@ -160,11 +181,10 @@ void WriteFileAtomically(const std::string& name, const std::string& bytes) {
 
 bool CanCreateFile(const std::string& name) {
   if (name.empty() || name.back() == '/') return false;
-  std::string target = ResolveExistingCase(name);
+  std::string target = WriteTargetOf(ResolveExistingCase(name));
+  if (target.empty()) return false;
   struct stat st;
-  if (::stat(target.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0)) {
-    return false;
-  }
+  if (::stat(target.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || MarkedReadOnly(target, st))) return false;
   std::string folder = FolderOf(target);
   return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(folder.c_str(), W_OK) == 0;
 }
