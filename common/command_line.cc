@@ -1,5 +1,6 @@
 #include "common/command_line.h"
 
+#include <string_view>
 #include <vector>
 
 #include "common/errors.h"
@@ -108,6 +109,13 @@ void StartCommandLine(int argc, const char* const* argv) {
   }
   g_param_text = text;
   g_program_path = RunningProgramPath(argc > 0 ? argv[0] : nullptr);
+}
+
+std::optional<std::string> WordWithDoubleQuote(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (argv[i] != nullptr && std::string_view(argv[i]).find('"') != std::string_view::npos) return argv[i];
+  }
+  return std::nullopt;
 }
 
 const std::string& ParamText() { return g_param_text; }

@@ -8,12 +8,17 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace jf {
 
 // Captures argv[1..] as ParamText and argv[0] as the program; runs once at start-up.
 void StartCommandLine(int argc, const char* const* argv);
+
+// The first word of argv[1..] that holds a double quote; nullopt when none does. ParamText has no escape for a
+// quote inside a word, so such a word would be split wrongly: tools refuse it before reading the command line.
+std::optional<std::string> WordWithDoubleQuote(int argc, const char* const* argv);
 
 // The command line after the program name, as the option readers have left it.
 const std::string& ParamText();

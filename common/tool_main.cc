@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 
 #include "common/command_line.h"
 #include "common/errors.h"
@@ -20,6 +21,10 @@ void ReportFatal(const ToolInfo& info, const std::string& message) {
 int RunTool(const ToolInfo& info, int argc, char** argv, const std::function<int()>& body) {
   int code;
   try {
+    if (std::optional<std::string> word = WordWithDoubleQuote(argc, argv)) {
+      ReportFatal(info, "A parameter may not contain a double quote: " + *word);
+      return kExitBadParameter;
+    }
     StartCommandLine(argc, argv);
     std::string only = argc == 2 && argv[1] != nullptr ? argv[1] : "";
     if (only == "--help" || (only == "--version" && info.banner.empty())) {
@@ -41,7 +46,11 @@ int RunTool(const ToolInfo& info, int argc, char** argv, const std::function<int
     ReportFatal(info, "Unexpected error");
     code = 1;
   }
-  FlushOut();
+  // A report lost on a full disk or a closed file must not pass for a success.
+  if (std::string failure = StdOutFailure(); !failure.empty()) {
+    ReportFatal(info, "Cannot write to standard output: " + failure);
+    if (code == 0) code = 1;
+  }
   return code;
 }
 

@@ -14,10 +14,15 @@ struct ToolInfo {
   std::vector<std::string> usage;  // the usage text, one entry per line
 };
 
-// Captures the command line, answers --help (usage text) and --version (banner line; the usage text when there
-// is no banner) given as the only argument with exit code 0, and otherwise runs body and returns its exit code.
-// An error that escapes body is printed as "<program>: <message>" on standard error and gives exit code 1.
+// Refuses a command line with a double quote inside a word ("<program>: A parameter may not contain a double
+// quote: <word>" on standard error, exit code kExitBadParameter, before anything else). Otherwise captures the
+// command line, answers --help (usage text) and --version (banner line; the usage text when there is no banner)
+// given as the only argument with exit code 0, and otherwise runs body and returns its exit code.
+// An error that escapes body is printed as "<program>: <message>" on standard error and gives exit code 1. When
+// standard output could not take everything written to it, "<program>: Cannot write to standard output: <reason>"
+// follows on standard error and a run that would have ended with 0 ends with 1.
 int RunTool(const ToolInfo& info, int argc, char** argv, const std::function<int()>& body);
+constexpr int kExitBadParameter = 2;
 
 // An empty line, the banner, an empty line (nothing when the tool has no banner).
 void PrintBanner(const ToolInfo& info);

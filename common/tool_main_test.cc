@@ -95,6 +95,47 @@ TEST(ToolMain, UncaughtErrorsEndTheRun) {
   }
 }
 
+// A line left open on standard output is ended before the error, so the two never share a terminal line; a
+// line the tool ended itself gets no second line end.
+TEST(ToolMain, AnOpenLineEndsBeforeTheError) {
+  Outcome open = RunCaptured(kAmbrel, {"x"}, []() -> int {
+    Out("Writing /x/A.CSV");
+    throw EFCreateError("Cannot create file /x/A.CSV");
+  });
+  EXPECT_EQ(open.code, 1);
+  EXPECT_EQ(open.out, "Writing /x/A.CSV\n");
+  EXPECT_EQ(open.err, "ambrel: Cannot create file /x/A.CSV\n");
+
+  Outcome ended = RunCaptured(kAmbrel, {"x"}, []() -> int {
+    Out("Reading A.PDB");
+    OutLine();
+    throw EFOpenError("Cannot open file A.PDB");
+  });
+  EXPECT_EQ(ended.out, "Reading A.PDB\n");
+  Outcome ended_in_text = RunCaptured(kAmbrel, {"x"}, []() -> int {
+    Out("one\ntwo\n");
+    throw EFOpenError("Cannot open file A.PDB");
+  });
+  EXPECT_EQ(ended_in_text.out, "one\ntwo\n");
+}
+
+// ParamText has no escape for a double quote inside a word: such a command line is refused before the tool runs.
+TEST(ToolMain, DoubleQuoteInsideAParameterIsRefused) {
+  for (const std::string& word : {std::string("My \"Best\" List"), std::string("\""), std::string("a\"")}) {
+    Outcome run = RunCaptured(kAmbrel, {"in.csv", "out.pdb", word}, Zero);
+    EXPECT_EQ(run.code, kExitBadParameter);
+    EXPECT_FALSE(run.body_ran);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "ambrel: A parameter may not contain a double quote: " + word + "\n");
+  }
+  Outcome help = RunCaptured(kDbDump, {"--help", "\"x\""}, Zero);
+  EXPECT_EQ(help.code, kExitBadParameter);
+  EXPECT_EQ(help.out, "");
+  // Blanks and single quotes are carried as they are.
+  Outcome plain = RunCaptured(kAmbrel, {"My 'Best' List"}, [] { return Arg(1) == "My 'Best' List" ? 0 : 5; });
+  EXPECT_EQ(plain.code, 0);
+}
+
 TEST(ToolMain, TooManyArguments) {
   SetParamText("a.pdb b.pdb c.pdb");
   ::testing::internal::CaptureStdout();
