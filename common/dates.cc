@@ -29,6 +29,7 @@ int epoch_year = 1970;
 bool expand_short_years = true;
 std::optional<std::string> short_date_format;
 std::optional<std::string> long_time_format;
+std::optional<bool> cuts_count_utf8;
 
 // A two-digit year as the DOS and validity checks read it: 80..99 are 19xx, 0..79 are 20xx.
 int ExpandTwoDigitYear(int year) {
@@ -138,8 +139,37 @@ bool HasAmPm(const std::string& f) {
   return false;
 }
 
+// The byte length of the UTF-8 sequence that starts with lead; a stray continuation byte or an impossible lead
+// counts as one character of its own.
+size_t Utf8SequenceLength(unsigned char lead) {
+  if (lead >= 0xC0 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF7) return 4;
+  return 1;
+}
+
+bool IsUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+bool CutsCountUtf8() {
+  if (!cuts_count_utf8) cuts_count_utf8 = ConsoleIsUtf8();
+  return *cuts_count_utf8;
+}
+
+// The first n characters of s: bytes, or on a UTF-8 console whole UTF-8 characters, so that a cut never splits
+// one.
 std::string CutTo(std::string s, size_t n) {
-  if (s.size() > n) s.resize(n);
+  if (!CutsCountUtf8()) {
+    if (s.size() > n) s.resize(n);
+    return s;
+  }
+  size_t end = 0;
+  for (size_t count = 0; count < n && end < s.size(); ++count) {
+    const size_t length = Utf8SequenceLength(static_cast<unsigned char>(s[end]));
+    size_t k = 1;
+    while (k < length && end + k < s.size() && IsUtf8Continuation(static_cast<unsigned char>(s[end + k]))) ++k;
+    end += k;
+  }
+  s.resize(end);
   return s;
 }
 
@@ -428,5 +458,7 @@ void SetDateTimeFormats(const std::string& short_date, const std::string& long_t
   short_date_format = short_date;
   long_time_format = long_time;
 }
+
+void SetCutsCountUtf8(bool utf8) { cuts_count_utf8 = utf8; }
 
 }  // namespace jf

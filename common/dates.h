@@ -94,6 +94,9 @@ uint32_t NowDos();
 
 // ---- Text ----
 
+// The cuts below count bytes, or whole UTF-8 characters when the console speaks UTF-8, so that a format's
+// non-ASCII text is never split in the middle of a character.
+//
 // The date in the short date format with its first "yyyy" shortened to "yy", cut to 8 characters. Raises
 // EConvertError "Invalid argument to date encode" for an impossible date.
 std::string DateText(int day, int month, int year);
@@ -124,5 +127,7 @@ std::string ShortDateFormat();
 std::string LongTimeFormat();
 // Fixes both formats, for tests.
 void SetDateTimeFormats(const std::string& short_date, const std::string& long_time);
+// Fixes whether the cuts count UTF-8 characters (taken from the console at first use), for tests.
+void SetCutsCountUtf8(bool utf8);
 
 }  // namespace jf

@@ -22,6 +22,7 @@ class DatesTest : public ::testing::Test {
     SetEpochYear(1970);
     SetExpandShortYears(true);
     SetDateTimeFormats("dd-MM-yyyy", "HH:mm:ss");
+    SetCutsCountUtf8(false);
   }
   void TearDown() override {
     SetEpochYear(1970);
@@ -209,6 +210,28 @@ TEST_F(DatesTest, DateAndTimeTextShortenTheYearAndCut) {
   EXPECT_EQ(LongTimeFormat(), "HH:mm:ss");
   EXPECT_EQ(DateText(7, 3, 2002), "03/07/02");
   EXPECT_EQ(ShortDateRendering(31, 12, 2001), "12/31/2001");
+}
+
+// ja_JP formats hold non-ASCII text (UTF-8 here): on a UTF-8 console the cuts count characters and never split
+// one; on any other console they count bytes.
+TEST_F(DatesTest, CutsCountCharactersOnAUtf8Console) {
+  const std::string year = "\xE5\xB9\xB4", month = "\xE6\x9C\x88", day = "\xE6\x97\xA5";
+  const std::string hour = "\xE6\x99\x82", minute = "\xE5\x88\x86", second = "\xE7\xA7\x92";
+  SetDateTimeFormats("yyyy" + year + "MM" + month + "dd" + day, "HH" + hour + "mm" + minute + "ss" + second);
+  SetCutsCountUtf8(true);
+  EXPECT_EQ(DateText(31, 12, 2003), "03" + year + "12" + month + "31");
+  EXPECT_EQ(TimeText(13, 58, 38), "13" + hour + "58" + minute + "38" + second);
+  EXPECT_EQ(SecondsText(SecondsSinceEpoch(2003, 12, 31, 13, 58, 38)),
+            "03" + year + "12" + month + "31 13" + hour + "58" + minute + "38" + second);
+  // Bytes that start no sequence, or a sequence cut short, count one character each.
+  SetDateTimeFormats("dd\xE5\xE6MM\x80\x80yyyy", "HH:mm:ss\xE5\xB9");
+  EXPECT_EQ(DateText(1, 2, 2003), "01\xE5\xE6" "02\x80\x80");
+  EXPECT_EQ(TimeText(1, 2, 3), "01:02:03\xE5\xB9");
+
+  SetDateTimeFormats("yyyy" + year + "MM" + month + "dd" + day, "HH" + hour + "mm" + minute + "ss" + second);
+  SetCutsCountUtf8(false);
+  EXPECT_EQ(DateText(31, 12, 2003), "03" + year + "12" + month.substr(0, 1));
+  EXPECT_EQ(TimeText(13, 58, 38), "13" + hour + "58" + minute.substr(0, 2));
 }
 
 TEST_F(DatesTest, ImpossibleDatesAndTimesRaise) {

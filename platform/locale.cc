@@ -54,7 +54,8 @@ class FormatBuilder {
 
 }  // namespace
 
-std::string TranslateStrftimeFormat(const std::string& format) {
+std::string TranslateStrftimeFormat(const std::string& format, HourClock clock) {
+  const bool to_24_hour = clock == HourClock::k24Hour;
   FormatBuilder b;
   for (size_t i = 0; i < format.size(); ++i) {
     if (format[i] != '%') {
@@ -86,17 +87,21 @@ std::string TranslateStrftimeFormat(const std::string& format) {
       case 'A': b.Field("dddd", false); break;
       case 'H': b.Field(unpadded ? "H" : "HH", true); break;
       case 'k': b.Field("H", true); break;
-      case 'I': b.Field(unpadded ? "h" : "hh", true); break;
-      case 'l': b.Field("h", true); break;
+      case 'I': b.Field(to_24_hour ? "HH" : unpadded ? "h" : "hh", true); break;
+      case 'l': b.Field(to_24_hour ? "HH" : "h", true); break;
       case 'M': b.Minutes(); break;
       case 'S': b.Field(unpadded ? "s" : "ss", false); break;
-      case 'p': b.Field("AM/PM", false); break;
-      case 'P': b.Field("am/pm", false); break;
+      case 'p':
+        if (!to_24_hour) b.Field("AM/PM", false);
+        break;
+      case 'P':
+        if (!to_24_hour) b.Field("am/pm", false);
+        break;
       case 'D': b.Field("MM/dd/yyyy", false); break;
       case 'F': b.Field("yyyy-MM-dd", false); break;
       case 'T': b.Field("HH:mm:ss", false); break;
       case 'R': b.Field("HH:mm", false); break;
-      case 'r': b.Field("hh:mm:ss AM/PM", false); break;
+      case 'r': b.Field(to_24_hour ? "HH:mm:ss" : "hh:mm:ss AM/PM", false); break;
       case 't': b.Literal('\t'); break;
       case 'n': b.Literal(' '); break;
       case '%': b.Literal('%'); break;
