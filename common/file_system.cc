@@ -3,28 +3,20 @@
 #include <algorithm>
 
 #include "common/file_names.h"
+#include "common/strings.h"
 #include "platform/directory.h"
 #include "platform/file_io.h"
 
 namespace jf {
 namespace {
 
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  }
-  return true;
-}
 
 // "*" matches any run of characters, "?" exactly one; letter case is ignored.
 bool GlobMatch(const std::string& name, const std::string& pattern) {
   size_t n = 0, p = 0;
   size_t star = std::string::npos, resume = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+    if (p < pattern.size() && (pattern[p] == '?' || FoldAsciiCase(pattern[p]) == FoldAsciiCase(name[n]))) {
       ++n;
       ++p;
     } else if (p < pattern.size() && pattern[p] == '*') {
@@ -54,8 +46,8 @@ bool NameMatches(const std::string& name, const std::string& pattern) {
 bool NameOrder(const std::string& a, const std::string& b) {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(FoldCase(a[i]));
-    unsigned char y = static_cast<unsigned char>(FoldCase(b[i]));
+    unsigned char x = static_cast<unsigned char>(FoldAsciiCase(a[i]));
+    unsigned char y = static_cast<unsigned char>(FoldAsciiCase(b[i]));
     if (x != y) return x < y;
   }
   if (a.size() != b.size()) return a.size() < b.size();
@@ -76,7 +68,7 @@ const DirectoryEntry* FindEntry(const std::vector<DirectoryEntry>& entries, cons
     if (entry.name == name) return &entry;
   }
   for (const DirectoryEntry& entry : entries) {
-    if (SameIgnoringCase(entry.name, name)) return &entry;
+    if (SameIgnoringAsciiCase(entry.name, name)) return &entry;
   }
   return nullptr;
 }

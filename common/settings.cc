@@ -2,6 +2,7 @@
 
 #include "common/errors.h"
 #include "common/file_names.h"
+#include "common/strings.h"
 #include "platform/directory.h"
 #include "platform/file_io.h"
 
@@ -21,15 +22,6 @@ std::string TrimBlanks(const std::string& text) {
   return text.substr(first, last - first);
 }
 
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  }
-  return true;
-}
 
 bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 
@@ -132,7 +124,7 @@ bool ProfileDocument::FindSection(const std::string& section, size_t from, size_
   std::string wanted = TrimBlanks(section);
   for (size_t i = from; i < lines_.size(); ++i) {
     LineMeaning meaning = Interpret(lines_[i].text, i == 0);
-    if (meaning.kind != LineMeaning::kHeading || !SameIgnoringCase(meaning.name, wanted)) continue;
+    if (meaning.kind != LineMeaning::kHeading || !SameIgnoringAsciiCase(meaning.name, wanted)) continue;
     *heading = i;
     size_t j = i + 1;
     while (j < lines_.size() && Interpret(lines_[j].text, false).kind != LineMeaning::kHeading) ++j;
@@ -146,7 +138,7 @@ bool ProfileDocument::FindKey(size_t begin, size_t end, const std::string& key, 
   std::string wanted = TrimBlanks(key);
   for (size_t i = begin; i < end; ++i) {
     LineMeaning meaning = Interpret(lines_[i].text, false);
-    if (meaning.kind == LineMeaning::kEntry && SameIgnoringCase(meaning.name, wanted)) {
+    if (meaning.kind == LineMeaning::kEntry && SameIgnoringAsciiCase(meaning.name, wanted)) {
       *index = i;
       return true;
     }

@@ -154,4 +154,9 @@ int32_t RandomBetween(int32_t a, int32_t b);
 // True when the first n bytes of a and b are equal.
 bool SameBytes(const void* a, const void* b, size_t n);
 
+// ASCII letter-case folding, as file names and settings keys are compared: "A" to "Z" become "a" to "z".
+char FoldAsciiCase(char c);
+// True when a and b are equal apart from the letter case of ASCII letters.
+bool SameIgnoringAsciiCase(const std::string& a, const std::string& b);
+
 }  // namespace jf
