@@ -12,6 +12,7 @@ namespace {
 
 using model_test::Hex;
 using model_test::Load;
+using model_test::LoadError;
 using model_test::Place;
 using model_test::Reload;
 using model_test::Save;
@@ -39,14 +40,6 @@ std::string SavedExtra(TJFILE& db) {
   return saved.substr(start, end - start);
 }
 
-std::string LoadError(const std::string& bytes) {
-  try {
-    Load(bytes);
-  } catch (const EInOutError& e) {
-    return e.what();
-  }
-  return "(loaded)";
-}
 
 TEST(ReadTextTest, StopsAtNulOrTheEndAndKeepsTheLimit) {
   struct Case {

@@ -14,6 +14,7 @@ namespace {
 
 using model_test::Hex;
 using model_test::Load;
+using model_test::LoadError;
 using model_test::Place;
 using model_test::Reload;
 using model_test::Save;
@@ -793,35 +794,27 @@ TEST(ConversionTest, EarlierGenerationWritesJfDbAndHasNoJf6) {
 
 // ---- Damaged files ----
 
-std::string ExpectLoadError(const std::string& bytes) {
-  try {
-    Load(bytes);
-  } catch (const EInOutError& e) {
-    return e.what();
-  }
-  return "(loaded)";
-}
 
 TEST(DamagedFileTest, TooManyFieldsIsRejected) {
   std::string pro = ProFixture();
   Place(pro, 96 + 1150, Hex("003C"));
-  EXPECT_EQ(ExpectLoadError(pro), "Too many fields in database: 60 (at most 50)");
+  EXPECT_EQ(LoadError(pro), "Too many fields in database: 60 (at most 50)");
   std::string std_db = StdFixture();
   Place(std_db, 96 + 460, Hex("0015"));
-  EXPECT_EQ(ExpectLoadError(std_db), "Too many fields in database: 21 (at most 20)");
+  EXPECT_EQ(LoadError(std_db), "Too many fields in database: 21 (at most 20)");
   Place(std_db, 96 + 460, Hex("FFFF"));
-  EXPECT_EQ(ExpectLoadError(std_db), "Too many fields in database: 65535 (at most 20)");
+  EXPECT_EQ(LoadError(std_db), "Too many fields in database: 65535 (at most 20)");
 }
 
 TEST(DamagedFileTest, NotJFileAndRecordListPastTheEnd) {
   std::string memo = ProFixture();
   Place(memo, 64, "memo");
-  EXPECT_EQ(ExpectLoadError(memo), "Not a JFile/JFile Pro database!");
-  EXPECT_EQ(ExpectLoadError(""), "Not a JFile/JFile Pro database!");
+  EXPECT_EQ(LoadError(memo), "Not a JFile/JFile Pro database!");
+  EXPECT_EQ(LoadError(""), "Not a JFile/JFile Pro database!");
   // 65535 records declared in a 200-byte file.
   std::string huge = ProFixture().substr(0, 200);
   Place(huge, 76, Hex("FFFF"));
-  EXPECT_EQ(ExpectLoadError(huge), "Damaged database: the record list runs past the end of the file");
+  EXPECT_EQ(LoadError(huge), "Damaged database: the record list runs past the end of the file");
 }
 
 TEST(DamagedFileTest, LengthTableEntriesAreCutAtTheLimitAndTheEnd) {
@@ -837,12 +830,12 @@ TEST(DamagedFileTest, LengthTableEntriesAreCutAtTheLimitAndTheEnd) {
   EXPECT_EQ(loaded->GetFieldValue(2, 1), "ok");
   EXPECT_EQ(loaded->GetFieldValue(3, 1), "");
   // The same record cut short: its values, or its length table, run past its end.
-  EXPECT_EQ(ExpectLoadError(fixed + record.substr(0, 106)),
+  EXPECT_EQ(LoadError(fixed + record.substr(0, 106)),
             "Damaged database: the values of record 1 run past the end of the record");
-  EXPECT_EQ(ExpectLoadError(fixed + record.substr(0, 5)),
+  EXPECT_EQ(LoadError(fixed + record.substr(0, 5)),
             "Damaged database: the length table of record 1 runs past the end of the record");
   // A value one byte short of its length entry is as damaged as a missing one.
-  EXPECT_EQ(ExpectLoadError(fixed + record.substr(0, record.size() - 1)),
+  EXPECT_EQ(LoadError(fixed + record.substr(0, record.size() - 1)),
             "Damaged database: the values of record 1 run past the end of the record");
 }
 
@@ -886,7 +879,7 @@ TEST(DamagedFileTest, RecordOffsetsThatContradictTheFile) {
     std::string bytes = c.fixture();
     Place(bytes, 78, Hex(c.list));
     if (!c.error.empty()) {
-      EXPECT_EQ(ExpectLoadError(bytes), c.error);
+      EXPECT_EQ(LoadError(bytes), c.error);
       continue;
     }
     auto db = Load(bytes);
@@ -931,7 +924,7 @@ TEST(DamagedFileTest, ManyEntriesForOneRecordDoNotMultiplyIt) {
     if (!std_layout) bytes += Hex("7D01 7D01");
     bytes += std::string(32000, 'a') + Hex("00") + std::string(32000, 'b') + Hex("00");
     if (!std_layout) {
-      EXPECT_EQ(ExpectLoadError(bytes),
+      EXPECT_EQ(LoadError(bytes),
                 "Damaged database: the length table of record 1 runs past the end of the record");
       continue;
     }
@@ -961,7 +954,7 @@ TEST(DamagedFileTest, BlockOutsideTheFile) {
     SCOPED_TRACE(offset);
     std::string bytes = ProFixture();
     Place(bytes, 52, Hex(offset));
-    EXPECT_EQ(ExpectLoadError(bytes), error);
+    EXPECT_EQ(LoadError(bytes), error);
   }
   // A file without records that ends right after its block loads; one byte less is damaged.
   TJFILE empty;
@@ -969,7 +962,7 @@ TEST(DamagedFileTest, BlockOutsideTheFile) {
   std::string bytes = Save(empty).substr(0, 80 + 1702);
   EXPECT_EQ(Load(bytes)->GetFieldCount(), 0);
   bytes.pop_back();
-  EXPECT_EQ(ExpectLoadError(bytes), past);
+  EXPECT_EQ(LoadError(bytes), past);
 }
 
 }  // namespace

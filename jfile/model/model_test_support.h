@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/coding.h"
+#include "common/errors.h"
 #include "jfile/model/jfile.h"
 #include "platform/stream.h"
 #include "testing/test_util.h"
@@ -83,5 +84,15 @@ inline std::string Save(TJFILE& db) {
 
 // Saves, then loads the saved bytes in the same generation.
 inline std::unique_ptr<TJFILE> Reload(TJFILE& db) { return Load(Save(db), db.Generation()); }
+
+// The message of the EInOutError that loading bytes raises, or "(loaded)" when they load.
+inline std::string LoadError(const std::string& bytes) {
+  try {
+    Load(bytes);
+  } catch (const EInOutError& e) {
+    return e.what();
+  }
+  return "(loaded)";
+}
 
 }  // namespace jf::model_test
